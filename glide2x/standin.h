@@ -1,0 +1,78 @@
+// Control interface of the project's Glide 2.x stand-in (libglide2x.so /
+// glide2x.dll). Besides the 121 Glide entry points the library exports these
+// plain C functions, so tests and tools can script the results Glide gives,
+// read back the log of calls, and read the frame buffer.
+#pragma once
+
+#include <cstdint>
+
+#include "glide/glide_types.h"
+
+#if defined(_WIN32)
+#define STANDIN_API extern "C" __declspec(dllexport)
+#else
+#define STANDIN_API extern "C" __attribute__((visibility("default")))
+#endif
+
+enum {
+    STANDIN_MAX_ARGS = 8,
+    STANDIN_MAX_VERTICES = 16,
+    STANDIN_NAME_SIZE = 40,
+};
+
+// One recorded Glide call.
+struct StandinCall {
+    char name[STANDIN_NAME_SIZE];  // plain Glide name, "grDrawLine"
+    int argCount;
+    // Integer and enum arguments (sign-extended from 32 bits), pointers (as
+    // addresses); for a float argument the float is in floatArgs at the same
+    // index and args holds its bit pattern.
+    std::int64_t args[STANDIN_MAX_ARGS];
+    float floatArgs[STANDIN_MAX_ARGS];
+    // Copies of what the pointers referred to at the time of the call.
+    int vertexCount;  // grDrawLine 2, grDrawTriangle 3, polygons their count (copies capped at 16)
+    GrVertex vertices[STANDIN_MAX_VERTICES];
+    int indices[STANDIN_MAX_VERTICES];  // grDrawPolygon's index list
+    GrTexInfo texInfo;                  // grTexSource, grTexTextureMemRequired
+    // grLfbWriteRegion: the w x h source pixels, rows packed; grTexDownloadMipMapLevel:
+    // the level's texels, rows packed. Owned by the stand-in until the log is cleared.
+    const std::uint16_t* pixels;
+    int pixelCount;
+};
+
+// Scripting. standinReset restores every default and empties the log:
+// one Voodoo Graphics board (num_sst 1, type 0, nTexelfx 1), grSstQueryHardware
+// succeeds, grSstWinOpen succeeds, TMU memory [0, 0x1FFFF8] on every TMU,
+// grBufferNumPending returns 0, grSstControl returns 1, recording on.
+STANDIN_API void standinReset(void);
+STANDIN_API void standinSetBoardCount(int numSst);  // what grSstQueryBoards reports
+STANDIN_API void standinSetHardware(int queryResult, const GrHwConfiguration* config);
+STANDIN_API void standinSetWinOpenResult(int result);
+STANDIN_API void standinSetTexAddressRange(int tmu, std::uint32_t minAddress, std::uint32_t maxAddress);
+// grBufferNumPending returns these values in turn, then 0.
+STANDIN_API void standinSetPendingSequence(const int* values, int count);
+STANDIN_API void standinSetControlResult(int result);
+// Overrides the size grSstScreenWidth/Height report (0, 0 = the opened resolution's).
+STANDIN_API void standinSetScreenSize(std::uint32_t width, std::uint32_t height);
+
+// The call log, in call order.
+STANDIN_API void standinSetRecording(int on);
+STANDIN_API void standinClearLog(void);
+STANDIN_API int standinCallCount(void);
+STANDIN_API const StandinCall* standinGetCall(int index);
+// Index of the first call named `name` at or after `from`, or -1.
+STANDIN_API int standinFindCall(const char* name, int from);
+// One line of the stable text form of call `index` (no newline); returns its length.
+STANDIN_API int standinFormatCall(int index, char* buffer, int size);
+
+// Trace: every call from now on is also written to `path` in the text form,
+// one call a line (null closes the trace).
+STANDIN_API int standinTraceOpen(const char* path);
+
+// The screen the stand-in holds (0 x 0 while no window is open) and read-back
+// of a colour buffer (0 front, 1 back) as RGB 565; returns pixels copied.
+STANDIN_API int standinScreenWidth(void);
+STANDIN_API int standinScreenHeight(void);
+STANDIN_API int standinReadColorBuffer(int buffer, std::uint16_t* out, int capacity);
+// Simulated texture memory of a TMU; returns bytes copied.
+STANDIN_API int standinReadTexMemory(int tmu, std::uint32_t address, void* out, int size);

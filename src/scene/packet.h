@@ -1,0 +1,27 @@
+// Little-endian reads and writes of host packet fields. Packets may sit at any
+// address, so fields are copied out byte-wise rather than through casts.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace vrastex {
+
+inline std::uint8_t ReadU8(const void* packet, int offset) {
+    return static_cast<const std::uint8_t*>(packet)[offset];
+}
+
+inline std::uint16_t ReadU16(const void* packet, int offset) {
+    const auto* p = static_cast<const std::uint8_t*>(packet) + offset;
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline std::int16_t ReadS16(const void* packet, int offset) {
+    return static_cast<std::int16_t>(ReadU16(packet, offset));
+}
+
+inline void WriteU8(void* packet, int offset, std::uint8_t value) {
+    static_cast<std::uint8_t*>(packet)[offset] = value;
+}
+
+}  // namespace vrastex

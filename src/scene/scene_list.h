@@ -1,0 +1,49 @@
+// The scene list: every primitive of the frame in the exact form the card
+// draws it, with the blend mode and texture slot each one needs.
+#pragma once
+
+#include <cstdint>
+
+#include "glide/glide_types.h"
+
+namespace vrastex {
+
+constexpr int kSceneCapacity = 6000;
+constexpr int kRecordVertices = 16;
+constexpr std::int32_t kUntexturedSlot = 99;
+
+struct SceneRecord {
+    std::int16_t vertexCount;  // 2 for a line, 3 to 16 for a polygon
+    GrVertex vertices[kRecordVertices];
+};
+
+struct SceneList {
+    std::uint32_t count;
+    SceneRecord records[kSceneCapacity];
+    std::int32_t blendModes[kSceneCapacity];
+    std::int32_t textureSlots[kSceneCapacity];
+    // Vertices already sent by overflow flushes since the last RenderScene.
+    std::uint32_t verticesSentEarly;
+};
+
+extern SceneList scene;
+
+// Makes sure `needed` records fit. A full list is sent to Glide and emptied
+// first, so a frame of any size draws every primitive in order.
+void ReserveRecords(int needed);
+
+// The record a writer fills next (room is made for it).
+SceneRecord& NextRecord();
+
+// Finishes the record returned by NextRecord: it becomes part of the list.
+void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot);
+
+// Sends the list and empties it; returns the vertices sent this frame.
+std::uint32_t RenderScene();
+
+void EmptySceneList();
+
+// The three blending calls for one record.
+void SelectBlendState(std::int32_t blendMode, int textured);
+
+}  // namespace vrastex
