@@ -1,6 +1,8 @@
 // The export boundary: each export is one call into its subsystem.
 #include "exports/vrastex.h"
 
+#include "exports/fpu_precision.h"
+
 #include "device/device.h"
 #include "device/full_screen.h"
 #include "device/pause.h"
@@ -22,7 +24,7 @@ VRASTEX_API void fxGlideShutdown(void) { ShutdownGlide(); }
 VRASTEX_API void InitVariables(void* stagingSurface, int, void* pageBuffer, int, int, int, int, int, int,
                                int, int, int, int, int, int, int, int, int, int, int, int, int, int, int,
                                int, int, int, int, int, int, int, int, int, int resolutionIndex) {
-    SetHostMemory(stagingSurface, pageBuffer, resolutionIndex);
+    WithDoublePrecision(SetHostMemory, stagingSurface, pageBuffer, resolutionIndex);
 }
 
 VRASTEX_API void InitSurfaces(int, int, int, int stride, int, int, int, int, int, int) { SetDirectStride(stride); }
@@ -36,27 +38,27 @@ VRASTEX_API void Flip(void) { FlipBuffers(); }
 VRASTEX_API void ClearScreen(void) { ClearBackBuffer(); }
 
 VRASTEX_API void ShowPage(int left, int top, int right, int bottom, unsigned slot) {
-    vrastex::ShowPage(left, top, right, bottom, slot);
+    WithDoublePrecision(vrastex::ShowPage, left, top, right, bottom, slot);
 }
-VRASTEX_API void BlitScreen(const void* picture, int width, int height) { vrastex::BlitScreen(picture, width, height); }
+VRASTEX_API void BlitScreen(const void* picture, int width, int height) { WithDoublePrecision(vrastex::BlitScreen, picture, width, height); }
 VRASTEX_API int pause_render(void) { return PauseRender(); }
 VRASTEX_API void unpause_render(void) { ResumeRender(); }
 
 VRASTEX_API unsigned RenderScene(void) { return vrastex::RenderScene(); }
 VRASTEX_API void PutDrawEnv(const void* record) { vrastex::PutDrawEnv(record); }
 VRASTEX_API void DoDrMode(const void* packet) { vrastex::DoDrMode(packet); }
-VRASTEX_API void DrawFlat(const void* packet) { vrastex::DrawFlat(packet); }
-VRASTEX_API void DrawFlat4(const void* packet) { vrastex::DrawFlat4(packet); }
-VRASTEX_API void DrawGouraud(const void* packet) { vrastex::DrawGouraud(packet); }
-VRASTEX_API void DrawGouraud4(const void* packet) { vrastex::DrawGouraud4(packet); }
-VRASTEX_API void DrawTile(const void* packet) { vrastex::DrawTile(packet); }
-VRASTEX_API void DrawFlatTexture(void* packet) { vrastex::DrawFlatTexture(packet); }
-VRASTEX_API void DrawFlatTexture4(void* packet) { vrastex::DrawFlatTexture4(packet); }
-VRASTEX_API void DrawGouraudTexture(void* packet) { vrastex::DrawGouraudTexture(packet); }
-VRASTEX_API void DrawGouraudTexture4(void* packet) { vrastex::DrawGouraudTexture4(packet); }
-VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) { vrastex::DrawLineFlat2(packet, oowDivisor); }
-VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) { vrastex::DrawLineFlat4(packet, oowDivisor); }
-VRASTEX_API void DrawLineGouraud(const void* packet) { vrastex::DrawLineGouraud(packet); }
+VRASTEX_API void DrawFlat(const void* packet) { WithDoublePrecision(vrastex::DrawFlat, packet); }
+VRASTEX_API void DrawFlat4(const void* packet) { WithDoublePrecision(vrastex::DrawFlat4, packet); }
+VRASTEX_API void DrawGouraud(const void* packet) { WithDoublePrecision(vrastex::DrawGouraud, packet); }
+VRASTEX_API void DrawGouraud4(const void* packet) { WithDoublePrecision(vrastex::DrawGouraud4, packet); }
+VRASTEX_API void DrawTile(const void* packet) { WithDoublePrecision(vrastex::DrawTile, packet); }
+VRASTEX_API void DrawFlatTexture(void* packet) { WithDoublePrecision(vrastex::DrawFlatTexture, packet); }
+VRASTEX_API void DrawFlatTexture4(void* packet) { WithDoublePrecision(vrastex::DrawFlatTexture4, packet); }
+VRASTEX_API void DrawGouraudTexture(void* packet) { WithDoublePrecision(vrastex::DrawGouraudTexture, packet); }
+VRASTEX_API void DrawGouraudTexture4(void* packet) { WithDoublePrecision(vrastex::DrawGouraudTexture4, packet); }
+VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) { WithDoublePrecision(vrastex::DrawLineFlat2, packet, oowDivisor); }
+VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) { WithDoublePrecision(vrastex::DrawLineFlat4, packet, oowDivisor); }
+VRASTEX_API void DrawLineGouraud(const void* packet) { WithDoublePrecision(vrastex::DrawLineGouraud, packet); }
 
 VRASTEX_API int LoadImagePC(const void* rectangle, const void* data) { return vrastex::LoadImagePC(rectangle, data); }
 VRASTEX_API void DoDrMove(const void* packet) { vrastex::DoDrMove(packet); }

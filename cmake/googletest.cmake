@@ -1,0 +1,15 @@
+# GoogleTest for the test suites: the installed package by default, or built
+# from Debian's googletest sources for targets without an installed copy.
+option(VRASTEX_GTEST_FROM_SOURCE "Build GoogleTest from /usr/src/googletest" OFF)
+if(VRASTEX_GTEST_FROM_SOURCE)
+  if(NOT TARGET gtest)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
