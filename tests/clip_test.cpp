@@ -1,0 +1,146 @@
+// Clipping to the clip rectangle: rotation, crossings in walk order,
+// truncation toward zero and independence of the walking direction.
+#include "scene/clip.h"
+
+#include <random>
+
+#include "scene/draw_state.h"
+#include "support/plugin_fixture.h"
+
+using vrastex::ClipVertex;
+using vrastex::clipInput;
+using vrastex::clipFinal;
+using vrastex::ClipInputList;
+using vrastex::ClipPolygonX;
+using vrastex::ClipEdgeX;
+using vrastex::ClipEdgeY;
+using vrastex::drawState;
+
+namespace {
+
+ClipVertex At(int x, int y, int r = 0, int g = 0) { return {x, y, 0, 0, 0, r, g, 0}; }
+
+class ClipTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        SetRect(0, 0, 100, 100);
+    }
+    static void SetRect(int left, int top, int right, int bottom) {
+        drawState.clipLeft = left;
+        drawState.clipTop = top;
+        drawState.clipRight = right;
+        drawState.clipBottom = bottom;
+    }
+    static int Clip(std::initializer_list<ClipVertex> vertices) {
+        int n = 0;
+        for (const ClipVertex& v : vertices) clipInput.vertices[n++] = v;
+        clipInput.count = static_cast<std::int16_t>(n);
+        return ClipInputList();
+    }
+    static std::vector<std::pair<int, int>> FinalPoints() {
+        std::vector<std::pair<int, int>> points;
+        for (int i = 0; i < clipFinal.count; ++i) points.emplace_back(clipFinal.vertices[i].x, clipFinal.vertices[i].y);
+        return points;
+    }
+};
+
+using Points = std::vector<std::pair<int, int>>;
+
+TEST_F(ClipTest, PolygonInsideComesOutRotatedByTwo) {
+    EXPECT_EQ(Clip({At(10, 10), At(50, 10), At(10, 50)}), 3);
+    EXPECT_EQ(FinalPoints(), (Points{{50, 10}, {10, 50}, {10, 10}}));
+    EXPECT_EQ(Clip({At(1, 1), At(2, 2), At(3, 3), At(4, 4)}), 4);
+    EXPECT_EQ(FinalPoints(), (Points{{3, 3}, {4, 4}, {1, 1}, {2, 2}}));
+}
+
+TEST_F(ClipTest, PolygonsOutsideGiveNothing) {
+    EXPECT_EQ(Clip({At(-10, 10), At(-1, 50), At(-50, 90)}), 0);
+    EXPECT_EQ(Clip({At(10, 101), At(50, 200), At(90, 150)}), 0);
+    EXPECT_EQ(Clip({}), 0);
+}
+
+TEST_F(ClipTest, VertexOnABoundIsInsideAndMakesNoCrossing) {
+    EXPECT_EQ(Clip({At(0, 50), At(50, 0), At(100, 100)}), 3);
+    EXPECT_EQ(FinalPoints(), (Points{{50, 0}, {100, 100}, {0, 50}}));
+}
+
+TEST_F(ClipTest, OneStageRotatesAndCrossesInWalkOrder) {
+    // The edge 110 -> -10 (closing the list) crosses 100 then 0; the edge
+    // -10 -> 110 crosses 0 then 100.
+    clipInput.vertices[0] = At(-10, 50);
+    clipInput.vertices[1] = At(110, 50);
+    clipInput.count = 2;
+    ClipPolygonX(clipInput, clipFinal);
+    EXPECT_EQ(FinalPoints(), (Points{{100, 50}, {0, 50}, {0, 50}, {100, 50}}));
+}
+
+TEST_F(ClipTest, CrossingInterpolatesFromTheSmallerCoordinateAndTruncates) {
+    const ClipVertex a = At(-10, 0, 0);
+    const ClipVertex b = At(10, 20, 255);
+    ClipVertex forward{}, backward{};
+    ClipEdgeX(a, b, forward, 0);
+    ClipEdgeX(b, a, backward, 0);
+    for (const ClipVertex& v : {forward, backward}) {
+        EXPECT_EQ(v.x, 0);
+        EXPECT_EQ(v.y, 10);
+        EXPECT_EQ(v.r, 127);  // 127.5 truncated
+    }
+    // Falling values truncate toward zero too: 200 - 66.67 gives 134, not 133.
+    ClipVertex falling{};
+    ClipEdgeX(At(-10, 0, 0, 200), At(20, 0, 0, 0), falling, 0);
+    EXPECT_EQ(falling.g, 134);
+    ClipVertex vertical{};
+    ClipEdgeY(At(0, 20, 255), At(40, -20, 0), vertical, 0);
+    EXPECT_EQ(vertical.y, 0);
+    EXPECT_EQ(vertical.x, 20);
+    EXPECT_EQ(vertical.r, 127);
+}
+
+TEST_F(ClipTest, SharedEdgesMeetTheBoundAtIdenticalVertices) {
+    Clip({At(-20, 10, 30), At(60, 90, 250), At(60, 10, 0)});
+    const std::vector<ClipVertex> first(clipFinal.vertices, clipFinal.vertices + clipFinal.count);
+    Clip({At(60, 90, 250), At(-20, 10, 30), At(-20, 90, 90)});
+    int shared = 0;
+    for (const ClipVertex& v : first)
+        for (int i = 0; i < clipFinal.count; ++i)
+            if (v.x == 0 && clipFinal.vertices[i].x == 0 && v.y == clipFinal.vertices[i].y &&
+                v.r == clipFinal.vertices[i].r)
+                ++shared;
+    EXPECT_EQ(shared, 1);
+}
+
+TEST_F(ClipTest, DiamondAcrossAllFourBoundsGivesAnOctagon) {
+    EXPECT_EQ(Clip({At(50, -20), At(120, 50), At(50, 120), At(-20, 50)}), 8);
+    for (const auto& [x, y] : FinalPoints()) {
+        EXPECT_TRUE(x >= 0 && x <= 100 && y >= 0 && y <= 100) << x << "," << y;
+    }
+}
+
+TEST_F(ClipTest, NoQuadrilateralGivesMoreThanSixteenVertices) {
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> coordinate(-300, 400);
+    SetRect(0, 0, 100, 100);
+    int most = 0;
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int n = Clip({At(coordinate(random), coordinate(random)), At(coordinate(random), coordinate(random)),
+                            At(coordinate(random), coordinate(random)), At(coordinate(random), coordinate(random))});
+        ASSERT_LE(n, 16);
+        most = std::max(most, n);
+        for (int i = 0; i < n; ++i) {
+            ASSERT_GE(clipFinal.vertices[i].y, 0);
+            ASSERT_LE(clipFinal.vertices[i].y, 100);
+        }
+    }
+    EXPECT_GE(most, 8);
+}
+
+// Bounds beyond 16 bits reach the crossing cut to 16 bits; the result is
+// nonsense but defined.
+TEST_F(ClipTest, HostileBoundsStayDefined) {
+    SetRect(-32768, -32768, 65534, 65534);
+    // The sanitizer build is what catches an undefined conversion here.
+    EXPECT_LE(Clip({At(0, 0, 255), At(40000, 65535, 0), At(-40000, 65535, 9)}), 16);
+}
+
+}  // namespace

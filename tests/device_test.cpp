@@ -1,0 +1,251 @@
+// Device lifecycle: detection, opening with its fixed Glide state, the
+// resolution table, the one-time hardware query, flips, clears, shutdown.
+#include "device/device.h"
+
+#include "support/plugin_fixture.h"
+
+using vrastex::device;
+
+namespace {
+
+GrHwConfiguration Board(int type, int texelfx) {
+    GrHwConfiguration config{};
+    config.num_sst = 1;
+    config.SSTs[0].type = type;
+    if (type == GR_SSTTYPE_SST96)
+        config.SSTs[0].sstBoard.SST96Config.nTexelfx = texelfx;
+    else
+        config.SSTs[0].sstBoard.VoodooConfig.nTexelfx = texelfx;
+    return config;
+}
+
+using DeviceTest = PluginTest;
+
+TEST_F(DeviceTest, InitOpensTheCardWithTheFixedStateInOrder) {
+    ASSERT_EQ(fxInit(0, 3, 0), 1);
+    const std::vector<std::string> expected = {
+        "grGlideInit",        "grSstQueryHardware", "grSstSelect",       "grSstWinOpen",
+        "grRenderBuffer",     "grCullMode",         "grTexClampMode",    "grTexFilterMode",
+        "grTexCombine",       "grBufferClear",      "grBufferSwap",      "grBufferClear",
+        "grChromakeyMode",    "grChromakeyValue",   "grGammaCorrectionValue",
+    };
+    ASSERT_EQ(CallNames(), expected);
+    const auto arg = [](int i) { return Args(*standinGetCall(i)); };
+    using V = std::vector<std::int64_t>;
+    EXPECT_EQ(arg(2), V{0});
+    EXPECT_EQ(arg(3), (V{0, 7, 0, 0, 0, 2, 1}));
+    EXPECT_EQ(arg(4), V{1});
+    EXPECT_EQ(arg(5), V{1});
+    EXPECT_EQ(arg(6), (V{0, 1, 1}));
+    EXPECT_EQ(arg(7), (V{0, 1, 1}));
+    EXPECT_EQ(arg(8), (V{0, 1, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(arg(9), (V{0, 0, 0}));
+    EXPECT_EQ(arg(10), V{0});
+    EXPECT_EQ(arg(11), (V{0, 0, 0}));
+    EXPECT_EQ(arg(12), V{1});
+    EXPECT_EQ(arg(13), V{0});
+    EXPECT_EQ(standinGetCall(14)->floatArgs[0], 1.0f);
+}
+
+TEST_F(DeviceTest, PointSamplingFlagChoosesTheFilter) {
+    const struct {
+        int flag;
+        std::int64_t filter;
+    } cases[] = {{0, GR_TEXTUREFILTER_BILINEAR}, {1, GR_TEXTUREFILTER_POINT_SAMPLED}, {7, 0}, {-1, 0}};
+    for (const auto& c : cases) {
+        standinClearLog();
+        ASSERT_EQ(fxInit(0, 3, c.flag), 1);
+        EXPECT_EQ(Args(OnlyCall("grTexFilterMode")), (std::vector<std::int64_t>{0, c.filter, c.filter}))
+            << "flag " << c.flag;
+    }
+}
+
+// Resolution index to Glide resolution code and screen scale, and where the
+// host point (10, 10) lands on the screen.
+TEST_F(DeviceTest, ResolutionIndexSetsModeScaleAndVertexPositions) {
+    const struct {
+        int index;
+        std::int64_t code;
+        double scaleX, scaleY;
+        float x, y;
+    } cases[] = {
+        {0, 0, 1.0, 0.78125, 786442.0f, 786439.8125f},  {1, 3, 1.6, 1.5, 786448.0f, 786447.0f},
+        {2, 6, 2.0, 1.5625, 786452.0f, 786447.625f},    {3, 7, 2.0, 1.875, 786452.0f, 786450.75f},
+        {4, 8, 2.5, 2.34375, 786457.0f, 786455.4375f},  {5, 12, 3.2, 3.0, 786464.0f, 786462.0f},
+        {6, 7, 2.0, 1.875, 786452.0f, 786450.75f},      {-1, 7, 2.0, 1.875, 786452.0f, 786450.75f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        standinClearLog();
+        ASSERT_EQ(fxInit(0, c.index, 0), 1);
+        EXPECT_EQ(OnlyCall("grSstWinOpen").args[1], c.code);
+        InitHost(host, c.index);
+        EXPECT_EQ(device.screenScaleX, c.scaleX);
+        EXPECT_EQ(device.screenScaleY, c.scaleY);
+
+        SetDrawEnv(0, 0, 320, 256);
+        Packet flat;
+        flat.Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+        DrawFlat(flat.data());
+        ASSERT_EQ(RenderScene(), 3u);
+        const StandinCall& draw = OnlyCall("grDrawPolygonVertexList");
+        // Stored rotated by two: packet vertex 0 comes last.
+        EXPECT_EQ(draw.vertices[2].x, c.x);
+        EXPECT_EQ(draw.vertices[2].y, c.y);
+    }
+}
+
+// Positions are rounded once, to nearest, ties to even.
+TEST_F(DeviceTest, ScreenPositionsRoundOnceToNearestFloat) {
+    const struct {
+        int index;
+        int hostX, hostY;
+        float x, y;
+    } cases[] = {
+        {1, 7, 0, 786443.1875f, 786432.0f},    // 11.2 lies nearer 3/16 than 4/16
+        {4, 0, 1, 786432.0f, 786434.375f},     // 2.34375 is a tie between 5/16 and 6/16: even wins
+        {0, -3, -5, 786429.0f, 786428.125f},   // -3.90625 = -62.5/16, a tie: -62/16 is even
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        standinReset();
+        ResetPluginState();
+        OpenAt(c.index);
+        // Draw offset (-16, -16) moves packet point (h + 16) back to host point h.
+        SetDrawEnv(-16, -16, 300, 300);
+        Packet tri;
+        tri.Xy(8, c.hostX + 16, c.hostY + 16).Xy(12, 100, 16).Xy(16, 16, 100);
+        DrawFlat(tri.data());
+        ASSERT_EQ(RenderScene(), 3u);
+        const StandinCall& draw = OnlyCall("grDrawPolygonVertexList");
+        EXPECT_EQ(draw.vertices[2].x, c.x);
+        EXPECT_EQ(draw.vertices[2].y, c.y);
+    }
+}
+
+TEST_F(DeviceTest, TmuCountFollowsTheFirstBoardType) {
+    const struct {
+        int type, texelfx, tmus;
+    } cases[] = {{GR_SSTTYPE_VOODOO, 2, 2}, {GR_SSTTYPE_SST96, 3, 3}, {GR_SSTTYPE_AT3D, 3, 1},
+                 {GR_SSTTYPE_Voodoo2, 2, 2}, {GR_SSTTYPE_VOODOO, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        standinReset();
+        ResetPluginState();
+        const GrHwConfiguration config = Board(c.type, c.texelfx);
+        standinSetHardware(1, &config);
+        ASSERT_EQ(fxInit(0, 3, 0), 1);
+        // Shutting down rewinds each TMU's allocator, asking Glide for its first address.
+        standinClearLog();
+        EXPECT_EQ(fxShutdown(), 1);
+        const auto calls = CallsNamed("grTexMinAddress");
+        ASSERT_EQ(static_cast<int>(calls.size()), c.tmus);
+        for (int tmu = 0; tmu < c.tmus; ++tmu) EXPECT_EQ(calls[tmu]->args[0], tmu);
+        EXPECT_EQ(CallNames().back(), "grSstWinClose");
+    }
+}
+
+TEST_F(DeviceTest, UnknownBoardTypeFailsAndTheNextInitQueriesAgain) {
+    const GrHwConfiguration banshee = Board(4, 1);
+    standinSetHardware(1, &banshee);
+    EXPECT_EQ(fxInit(0, 3, 0), 0);
+    EXPECT_EQ(CountCalls("grSstWinOpen"), 0);
+    const GrHwConfiguration voodoo = Board(GR_SSTTYPE_VOODOO, 1);
+    standinSetHardware(1, &voodoo);
+    EXPECT_EQ(fxInit(0, 3, 0), 1);
+    EXPECT_EQ(CountCalls("grGlideInit"), 2);
+    EXPECT_EQ(CountCalls("grSstQueryHardware"), 2);
+}
+
+TEST_F(DeviceTest, FailedHardwareQueryStaysPending) {
+    const GrHwConfiguration voodoo = Board(GR_SSTTYPE_VOODOO, 1);
+    standinSetHardware(0, &voodoo);
+    EXPECT_EQ(fxInit(0, 3, 0), 0);
+    standinSetHardware(1, &voodoo);
+    EXPECT_EQ(fxInit(0, 3, 0), 1);
+    EXPECT_EQ(CountCalls("grSstQueryHardware"), 2);
+}
+
+TEST_F(DeviceTest, HardwareIsQueriedOnlyUntilOneQuerySucceeds) {
+    standinSetWinOpenResult(0);
+    EXPECT_EQ(fxInit(0, 3, 0), 0);  // the query itself succeeded
+    standinSetWinOpenResult(1);
+    EXPECT_EQ(fxInit(0, 3, 0), 1);
+    EXPECT_EQ(fxShutdown(), 1);
+    EXPECT_EQ(fxInit(0, 2, 0), 1);
+    EXPECT_EQ(CountCalls("grGlideInit"), 1);
+    EXPECT_EQ(CountCalls("grSstQueryHardware"), 1);
+    EXPECT_EQ(CountCalls("grSstWinOpen"), 3);
+    EXPECT_EQ(CountCalls("grSstSelect"), 3);
+}
+
+TEST_F(DeviceTest, DetectReportsWhetherABoardIsPresent) {
+    standinSetBoardCount(0);
+    EXPECT_EQ(fxDetect(), 0);
+    EXPECT_EQ(device.glideBound, 1);  // bound all the same
+    standinSetBoardCount(2);
+    EXPECT_EQ(fxDetect(), 1);
+    EXPECT_EQ(CountCalls("grSstQueryBoards"), 2);
+    EXPECT_EQ(CountCalls("grGlideInit"), 0);
+}
+
+TEST_F(DeviceTest, FlipWaitsForPendingSwapsThenSwapsAndClearsDepthFar) {
+    OpenAt(3);
+    const int pending[] = {3, 1, 2};
+    standinSetPendingSequence(pending, 3);
+    Flip();
+    const std::vector<std::string> expected = {"grBufferNumPending", "grBufferNumPending",
+                                               "grBufferNumPending", "grBufferNumPending",
+                                               "grBufferSwap",       "grBufferClear"};
+    EXPECT_EQ(CallNames(), expected);
+    EXPECT_EQ(Args(OnlyCall("grBufferSwap")), std::vector<std::int64_t>{0});
+    EXPECT_EQ(Args(OnlyCall("grBufferClear")), (std::vector<std::int64_t>{0, 0, 0xFFFF}));
+}
+
+TEST_F(DeviceTest, FlipStopsWaitingAtANegativeCount) {
+    OpenAt(3);
+    const int pending[] = {-1, 5};
+    standinSetPendingSequence(pending, 2);
+    Flip();
+    EXPECT_EQ(CountCalls("grBufferNumPending"), 1);
+}
+
+TEST_F(DeviceTest, ClearScreenClearsWithDepthZero) {
+    OpenAt(3);
+    ClearScreen();
+    EXPECT_EQ(CallNames(), std::vector<std::string>{"grBufferClear"});
+    EXPECT_EQ(Args(OnlyCall("grBufferClear")), (std::vector<std::int64_t>{0, 0, 0}));
+}
+
+TEST_F(DeviceTest, GlideShutdownBindsAgainAndEndsGlide) {
+    OpenAt(3);
+    fxGlideShutdown();
+    EXPECT_EQ(CallNames(), std::vector<std::string>{"grGlideShutdown"});
+}
+
+TEST_F(DeviceTest, InitVariablesEmptiesTheSceneList) {
+    OpenAt(3);
+    Packet flat;
+    flat.Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+    DrawFlat(flat.data());
+    InitHost(host, 3);
+    EXPECT_EQ(RenderScene(), 0u);
+}
+
+TEST_F(DeviceTest, CalcShiftsAndInitGouraudChangeNothing) {
+    OpenAt(3);
+    Packet flat;
+    flat.Rgb(4, 10, 20, 30).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+    DrawFlat(flat.data());
+    DDSURFACEDESC surface;
+    for (std::uint32_t& word : surface.words) word = 0xDEADBEEF;
+    CalcShifts(surface);
+    InitGouraud(-1, 12345);
+    fxStartFrame();
+    fxEndFrame();
+    EXPECT_EQ(standinCallCount(), 0);
+    EXPECT_EQ(RenderScene(), 3u);
+    EXPECT_EQ(OnlyCall("grDrawPolygonVertexList").vertices[0].r, 20.0f);
+}
+
+}  // namespace

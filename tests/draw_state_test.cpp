@@ -1,0 +1,98 @@
+// The drawing environment and draw mode, and the semi-transparency rule.
+#include "scene/draw_state.h"
+
+#include "scene/scene_list.h"
+#include "support/plugin_fixture.h"
+
+using vrastex::drawState;
+using vrastex::scene;
+using vrastex::EmptySceneList;
+
+namespace {
+
+using DrawStateTest = PluginTest;
+
+TEST_F(DrawStateTest, EnvironmentFoldsTheSecondBandOfLines) {
+    const struct {
+        int y, h;
+        int offsetY, top, bottom;
+    } cases[] = {{256, 240, 0, 0, 240}, {255, 10, 255, 255, 265}, {512, 8, 256, 256, 264},
+                 {-8, 100, -8, -8, 92}, {300, -20, 44, 44, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.y);
+        SetDrawEnv(10, c.y, 300, c.h);
+        EXPECT_EQ(drawState.offsetX, 10);
+        EXPECT_EQ(drawState.offsetY, c.offsetY);
+        EXPECT_EQ(drawState.clipLeft, 10);
+        EXPECT_EQ(drawState.clipRight, 310);  // x + w itself: inclusive
+        EXPECT_EQ(drawState.clipTop, c.top);
+        EXPECT_EQ(drawState.clipBottom, c.bottom);
+    }
+}
+
+TEST_F(DrawStateTest, DrawModeTakesBitsFiveAndSix) {
+    const struct {
+        int word;
+        std::uint32_t mode;
+    } cases[] = {{0x0000, 0}, {0x0020, 1}, {0x0040, 2}, {0x0060, 3}, {0xFF9F, 0}, {0xFFFF, 3}};
+    for (const auto& c : cases) {
+        Packet mode;
+        mode.U16(0, 0xFFFF).U16(8, c.word);
+        DoDrMode(mode.data());
+        EXPECT_EQ(drawState.blendMode, c.mode) << c.word;
+    }
+}
+
+TEST_F(DrawStateTest, SemiTransparentPrimitivesGetAlpha128AndTheCurrentMode) {
+    InitHost(host, 3);
+    SetDrawEnv(0, 0, 320, 256);
+    for (int mode = 0; mode < 4; ++mode) {
+        Packet drMode;
+        drMode.U16(8, mode << 5);
+        DoDrMode(drMode.data());
+        for (int code : {0x02, 0x00, 0xFE, 0xFD}) {
+            EmptySceneList();
+            Packet flat;
+            flat.U8(7, code).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+            DrawFlat(flat.data());
+            ASSERT_EQ(scene.count, 1u);
+            const bool semi = code & 0x02;
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(scene.records[0].vertices[i].a, semi ? 128.0f : 255.0f);
+            EXPECT_EQ(scene.blendModes[0], semi ? mode : 0) << "mode " << mode << " code " << code;
+        }
+    }
+}
+
+TEST_F(DrawStateTest, TexturedPacketReplacesTheCurrentBlendMode) {
+    InitHost(host, 3);
+    SetDrawEnv(0, 0, 320, 256);
+    Packet drMode;
+    drMode.U16(8, 0x0020);
+    DoDrMode(drMode.data());
+    Packet textured;  // page word 0x0045: slot 0, blend mode 2
+    textured.Xy(8, 10, 10).Xy(16, 100, 10).U16(22, 0x0045).Xy(24, 10, 100);
+    DrawFlatTexture(textured.data());
+    Packet flat;
+    flat.U8(7, 0x02).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+    DrawFlat(flat.data());
+    ASSERT_EQ(scene.count, 2u);
+    EXPECT_EQ(scene.blendModes[1], 2);
+}
+
+TEST_F(DrawStateTest, BeforeAnyEnvironmentOnlyTheOriginIsInside) {
+    InitHost(host, 3);
+    Packet away;
+    away.Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+    DrawFlat(away.data());
+    EXPECT_EQ(scene.count, 0u);
+    Packet touching;
+    touching.Xy(8, 0, 0).Xy(12, 100, 0).Xy(16, 0, 100);
+    DrawFlat(touching.data());
+    ASSERT_EQ(scene.count, 1u);
+    for (int i = 0; i < scene.records[0].vertexCount; ++i) {
+        EXPECT_EQ(scene.records[0].vertices[i].x, 786432.0f);
+        EXPECT_EQ(scene.records[0].vertices[i].y, 786432.0f);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// Colour doubling and clamping, full-bright, and the texture coordinate pull.
+#include "scene/shade.h"
+
+#include "scene/clip.h"
+#include "scene/draw_state.h"
+#include "support/plugin_fixture.h"
+
+using vrastex::ShadeVertex;
+using vrastex::PullTexCoords;
+using vrastex::ClipVertex;
+using vrastex::clipFinal;
+using vrastex::drawState;
+
+namespace {
+
+using ShadeTest = PluginTest;
+
+TEST_F(ShadeTest, ChannelsDoubleAndClampAt255) {
+    const struct {
+        int in[3];
+        int out[3];
+    } cases[] = {{{128, 64, 200}, {255, 128, 255}}, {{0, 1, 127}, {0, 2, 254}}, {{255, 100, 129}, {255, 200, 255}}};
+    for (const auto& c : cases) {
+        std::int32_t r = c.in[0], g = c.in[1], b = c.in[2];
+        ShadeVertex(r, g, b);
+        EXPECT_EQ(r, c.out[0]);
+        EXPECT_EQ(g, c.out[1]);
+        EXPECT_EQ(b, c.out[2]);
+    }
+}
+
+TEST_F(ShadeTest, FullBrightMakesEveryVertexWhite) {
+    drawState.fullBright = 1;
+    std::int32_t r = 10, g = 20, b = 0;
+    ShadeVertex(r, g, b);
+    EXPECT_EQ(r, 255);
+    EXPECT_EQ(g, 255);
+    EXPECT_EQ(b, 255);
+}
+
+void SetFinalTexCoords(const std::vector<std::pair<int, int>>& uv) {
+    for (std::size_t i = 0; i < uv.size(); ++i) {
+        clipFinal.vertices[i] = ClipVertex{100, 200, 0, uv[i].first, uv[i].second, 1, 2, 3};
+    }
+    clipFinal.count = static_cast<std::int16_t>(uv.size());
+}
+
+std::vector<std::pair<int, int>> FinalTexCoords(int n) {
+    std::vector<std::pair<int, int>> uv;
+    for (int i = 0; i < n; ++i) uv.emplace_back(clipFinal.vertices[i].u, clipFinal.vertices[i].v);
+    return uv;
+}
+
+using UV = std::vector<std::pair<int, int>>;
+
+TEST_F(ShadeTest, TextureCoordinatesMoveOneTexelTowardTheirMean) {
+    const struct {
+        UV in, out;
+    } cases[] = {
+        {{{0, 0}, {255, 0}, {0, 255}}, {{1, 1}, {254, 1}, {1, 254}}},          // means 85
+        {{{40, 7}, {40, 9}, {40, 8}}, {{41, 8}, {41, 8}, {41, 9}}},            // equal to the mean moves up
+        {{{0, 0}, {0, 0}, {1, 0}}, {{1, 1}, {1, 1}, {0, 1}}},                  // mean one third
+        {{{0, 0}, {10, 0}, {20, 0}, {30, 0}, {40, 0}}, {{1, 1}, {11, 1}, {21, 1}, {29, 1}, {39, 1}}},
+    };
+    for (const auto& c : cases) {
+        SetFinalTexCoords(c.in);
+        PullTexCoords(static_cast<int>(c.in.size()));
+        EXPECT_EQ(FinalTexCoords(static_cast<int>(c.in.size())), c.out);
+        EXPECT_EQ(clipFinal.vertices[0].x, 100);  // nothing else moves
+        EXPECT_EQ(clipFinal.vertices[0].r, 1);
+    }
+}
+
+TEST_F(ShadeTest, PullOnlyTouchesTheFirstCountVertices) {
+    SetFinalTexCoords({{10, 10}, {20, 20}, {90, 90}});
+    PullTexCoords(2);
+    EXPECT_EQ(FinalTexCoords(3), (UV{{11, 11}, {19, 19}, {90, 90}}));
+    PullTexCoords(0);
+    PullTexCoords(-3);
+    EXPECT_EQ(FinalTexCoords(3), (UV{{11, 11}, {19, 19}, {90, 90}}));
+}
+
+}  // namespace

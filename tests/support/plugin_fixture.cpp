@@ -1,0 +1,87 @@
+#include "support/plugin_fixture.h"
+
+#include "device/device.h"
+#include "device/full_screen.h"
+#include "device/pause.h"
+#include "scene/clip.h"
+#include "scene/draw_state.h"
+#include "scene/scene_list.h"
+#include "texture/slot_table.h"
+#include "texture/staging.h"
+
+using vrastex::device;
+using vrastex::DeviceState;
+using vrastex::EmptySceneList;
+using vrastex::drawState;
+using vrastex::DrawState;
+using vrastex::clipInput;
+using vrastex::clipIntermediate;
+using vrastex::clipFinal;
+using vrastex::staging;
+using vrastex::StagingState;
+using vrastex::slotTable;
+using vrastex::SlotTable;
+using vrastex::savedGlideState;
+using vrastex::pageQuad;
+
+void ResetPluginState() {
+    device = DeviceState{};
+    device.hardwareQueryPending = 1;
+    EmptySceneList();
+    drawState = DrawState{};
+    clipInput.count = clipIntermediate.count = clipFinal.count = 0;
+    staging = StagingState{};
+    slotTable = SlotTable{};
+    savedGlideState = GrState{};
+    for (GrVertex& v : pageQuad) v = GrVertex{};
+}
+
+void InitHost(HostMemory& memory, int resolutionIndex) {
+    InitVariables(memory.staging.data(), 0, memory.page.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, resolutionIndex);
+    InitSurfaces(0, 0, 0, 4096, 0, 0, 0, 0, 0, 0);
+}
+
+void SetDrawEnv(int x, int y, int w, int h) {
+    Packet env;
+    env.S16(0, x).S16(2, y).S16(4, w).S16(6, h);
+    PutDrawEnv(env.data());
+}
+
+void PluginTest::SetUp() {
+    standinReset();
+    ResetPluginState();
+}
+
+void PluginTest::OpenAt(int resolutionIndex) {
+    ASSERT_EQ(fxInit(0, resolutionIndex, 0), 1);
+    InitHost(host, resolutionIndex);
+    SetDrawEnv(0, 0, 320, 256);
+    standinClearLog();
+}
+
+std::vector<std::string> CallNames(int from) {
+    std::vector<std::string> names;
+    for (int i = from; i < standinCallCount(); ++i) names.emplace_back(standinGetCall(i)->name);
+    return names;
+}
+
+std::vector<const StandinCall*> CallsNamed(const char* name) {
+    std::vector<const StandinCall*> calls;
+    for (int i = standinFindCall(name, 0); i >= 0; i = standinFindCall(name, i + 1))
+        calls.push_back(standinGetCall(i));
+    return calls;
+}
+
+const StandinCall& OnlyCall(const char* name) {
+    static StandinCall none{};
+    const auto calls = CallsNamed(name);
+    EXPECT_EQ(calls.size(), 1u) << name;
+    return calls.empty() ? none : *calls.front();
+}
+
+int CountCalls(const char* name) { return static_cast<int>(CallsNamed(name).size()); }
+
+std::vector<std::int64_t> Args(const StandinCall& call) {
+    return std::vector<std::int64_t>(call.args, call.args + call.argCount);
+}
