@@ -1,34 +1,11 @@
 #include "glide/glide_binding.h"
 
-#include <utility>
-
 #include "glide/glide_library.h"
 
-namespace {
-
-// A default entry: takes the entry's argument slots (so a stdcall caller's
-// stack stays balanced) and returns 0, which every caller reads as "nothing"
-// (no board, no pending swap, a failed open).
-template <typename Seq>
-struct IgnoreArgs;
-
-template <std::size_t... I>
-struct IgnoreArgs<std::index_sequence<I...>> {
-    static int GLIDECALL Call(decltype((void)I, 0)...) { return 0; }
-};
-
-template <int Bytes>
-GlideProc DefaultProc() {
-    return reinterpret_cast<GlideProc>(&IgnoreArgs<std::make_index_sequence<Bytes / 4>>::Call);
-}
-
-}  // namespace
-
-GlideProc glideProcs[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_DEFAULT(name, bytes) DefaultProc<bytes>(),
-    GLIDE_ENTRY_POINTS(GLIDE_DEFAULT)
-#undef GLIDE_DEFAULT
-};
+// Unbound entries are null; the call gateway in glide_binding.h turns a call
+// through one into "nothing happens, 0 returned". Null needs no start-up code,
+// so the table is valid from the moment the module is mapped.
+GlideProc glideProcs[GLIDE_ENTRY_COUNT];
 
 const char* const glideDecoratedNames[GLIDE_ENTRY_COUNT] = {
 #define GLIDE_DECORATED(name, bytes) "_" #name "@" #bytes,

@@ -1,6 +1,7 @@
 // The Glide binding table: every Glide call of the plug-in goes through it.
-// Each entry starts as a harmless default that takes the entry's arguments and
-// returns 0, so an export can never jump through an unbound entry.
+// An entry is null until bound, and a call through an unbound entry does
+// nothing and returns 0 (no board, no pending swap, a failed open), so an
+// export can never jump through an unbound entry.
 #pragma once
 
 #include "glide/glide_entry_points.h"
@@ -70,10 +71,12 @@ constexpr int GlideParamBytes(Ret(GLIDECALL*)(Args...)) {
 
 // glide::grDrawLine(&a, &b) calls through the binding table.
 namespace glide {
-#define GLIDE_WRAPPER(Ret, name, ...)                                                   \
-    template <typename... A>                                                            \
-    inline Ret name(A... a) {                                                           \
-        return reinterpret_cast<GlideFn_##name>(glideProcs[GLIDE_##name])(a...);        \
+#define GLIDE_WRAPPER(Ret, name, ...)                                              \
+    template <typename... A>                                                       \
+    inline Ret name(A... a) {                                                      \
+        const auto fn = reinterpret_cast<GlideFn_##name>(glideProcs[GLIDE_##name]); \
+        if (!fn) return Ret();                                                     \
+        return fn(a...);                                                           \
     }
 GLIDE_CALLED_ENTRY_POINTS(GLIDE_WRAPPER)
 #undef GLIDE_WRAPPER

@@ -1,0 +1,138 @@
+// Binding Glide: the name table, a complete library, one lacking its last
+// entry point, and no library at all. Which library the loader finds is set
+// per case by CTest through LD_LIBRARY_PATH and VRASTEX_BINDING_CASE.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "device/device.h"
+#include "exports/vrastex.h"
+#include "glide/glide_binding.h"
+
+namespace {
+
+bool CaseIs(const char* name) {
+    const char* value = std::getenv("VRASTEX_BINDING_CASE");
+    return value && std::strcmp(value, name) == 0;
+}
+
+#define REQUIRE_CASE(name) \
+    if (!CaseIs(name)) GTEST_SKIP() << "runs under CTest with VRASTEX_BINDING_CASE=" name
+
+// The stand-in's own log, reached through the library the plug-in loaded.
+int StandinFindCall(const char* name) {
+    void* library = dlopen("libglide2x.so", RTLD_NOW | RTLD_NOLOAD);
+    if (!library) return -2;
+    auto find = reinterpret_cast<int (*)(const char*, int)>(dlsym(library, "standinFindCall"));
+    return find ? find(name, 0) : -2;
+}
+
+TEST(BindingNames, DecoratedAndPlainNamesComeFromOneList) {
+    EXPECT_EQ(GLIDE_ENTRY_COUNT, 121);
+    const struct {
+        int entry;
+        const char* decorated;
+        const char* plain;
+    } cases[] = {
+        {0, "_ConvertAndDownloadRle@64", "ConvertAndDownloadRle"},
+        {GLIDE_grDrawLine, "_grDrawLine@8", "grDrawLine"},
+        {GLIDE_grSstWinOpen, "_grSstWinOpen@28", "grSstWinOpen"},
+        {GLIDE_grTexDownloadMipMapLevel, "_grTexDownloadMipMapLevel@32", "grTexDownloadMipMapLevel"},
+        {GLIDE_grBufferNumPending, "_grBufferNumPending@0", "grBufferNumPending"},
+        {GLIDE_guTexAllocateMemory, "_guTexAllocateMemory@60", "guTexAllocateMemory"},
+        {120, "_guTexSource@4", "guTexSource"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(glideDecoratedNames[c.entry], c.decorated);
+        EXPECT_STREQ(glidePlainNames[c.entry], c.plain);
+    }
+    for (int i = 0; i < GLIDE_ENTRY_COUNT; ++i) {
+        const std::string expected =
+            std::string("_") + glidePlainNames[i] + "@" + std::to_string(glideArgBytes[i]);
+        EXPECT_EQ(glideDecoratedNames[i], expected);
+        EXPECT_EQ(glideArgBytes[i] % 4, 0) << glidePlainNames[i];
+    }
+}
+
+TEST(BindingDefaults, EveryEntryIsCallableBeforeBinding) {
+    for (int i = 0; i < GLIDE_ENTRY_COUNT; ++i) EXPECT_EQ(glideProcs[i], nullptr);
+    // An unbound entry takes the arguments and reports nothing.
+    EXPECT_EQ(glide::grBufferNumPending(), 0);
+    EXPECT_EQ(glide::grSstWinOpen(0u, 7, 0, 0, 0, 2, 1), 0);
+    EXPECT_EQ(glide::grTexMaxAddress(0), 0u);
+    GrHwConfiguration config{};
+    EXPECT_EQ(glide::grSstQueryHardware(&config), 0);
+    glide::grGammaCorrectionValue(1.0f);
+}
+
+TEST(BindingComplete, ResolvesAllEntriesFromTheLibrary) {
+    REQUIRE_CASE("complete");
+    ASSERT_EQ(BindGlide(), 1);
+    void* library = dlopen("libglide2x.so", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    for (int i = 0; i < GLIDE_ENTRY_COUNT; ++i) {
+        EXPECT_EQ(reinterpret_cast<void*>(glideProcs[i]), dlsym(library, glidePlainNames[i])) << glidePlainNames[i];
+    }
+}
+
+TEST(BindingComplete, DetectAndInitBindOnceShutdownBindsAgain) {
+    REQUIRE_CASE("complete");
+    EXPECT_EQ(fxDetect(), 1);
+    EXPECT_EQ(vrastex::device.glideBound, 1);
+    const GlideProc real = glideProcs[GLIDE_grSstIdle];
+    // Make a bound entry look unbound: only a new binding would restore it.
+    glideProcs[GLIDE_grSstIdle] = nullptr;
+    EXPECT_EQ(fxDetect(), 1);
+    EXPECT_EQ(fxInit(0, 3, 0), 1);
+    EXPECT_EQ(glideProcs[GLIDE_grSstIdle], nullptr);
+    fxGlideShutdown();
+    EXPECT_EQ(glideProcs[GLIDE_grSstIdle], real);
+    EXPECT_GE(StandinFindCall("grGlideShutdown"), 0);
+}
+
+TEST(BindingMissingLast, FailsAfter120Lookups) {
+    REQUIRE_CASE("missing-last");
+    EXPECT_EQ(BindGlide(), 0);
+    for (int i = 0; i < 120; ++i) EXPECT_NE(glideProcs[i], nullptr) << glidePlainNames[i];
+    EXPECT_EQ(glideProcs[120], nullptr);
+}
+
+TEST(BindingMissingLast, ExportsFailAndStayUnbound) {
+    REQUIRE_CASE("missing-last");
+    EXPECT_EQ(fxDetect(), 0);
+    EXPECT_EQ(fxInit(0, 3, 0), 0);
+    EXPECT_EQ(vrastex::device.glideBound, 0);
+    EXPECT_EQ(fxInit(0, 3, 0), 0);
+    fxGlideShutdown();
+    // Glide is never ended through an incomplete binding.
+    EXPECT_EQ(StandinFindCall("grGlideShutdown"), -1);
+    EXPECT_EQ(StandinFindCall("grGlideInit"), -1);
+}
+
+TEST(BindingNoLibrary, EverythingFailsQuietlyAndNothingCrashes) {
+    REQUIRE_CASE("none");
+    EXPECT_EQ(BindGlide(), 0);
+    EXPECT_EQ(fxDetect(), 0);
+    EXPECT_EQ(fxInit(0, 3, 0), 0);
+    EXPECT_EQ(vrastex::device.glideBound, 0);
+    for (int i = 0; i < GLIDE_ENTRY_COUNT; ++i) EXPECT_EQ(glideProcs[i], nullptr);
+    // A host that draws anyway goes through the defaults.
+    std::uint8_t packet[24] = {};
+    packet[12] = 100;  // x1
+    packet[18] = 100;  // y2
+    std::uint8_t env[8] = {0, 0, 0, 0, 64, 1, 0, 1};
+    PutDrawEnv(env);
+    DrawFlat(packet);
+    EXPECT_EQ(RenderScene(), 3u);
+    Flip();
+    ClearScreen();
+    EXPECT_EQ(pause_render(), 0);
+    unpause_render();
+    EXPECT_EQ(fxShutdown(), 1);
+    fxGlideShutdown();
+}
+
+}  // namespace
