@@ -76,3 +76,17 @@ STANDIN_API int standinScreenHeight(void);
 STANDIN_API int standinReadColorBuffer(int buffer, std::uint16_t* out, int capacity);
 // Simulated texture memory of a TMU; returns bytes copied.
 STANDIN_API int standinReadTexMemory(int tmu, std::uint32_t address, void* out, int size);
+
+// The aux (depth) buffer of the open screen, row-major with row 0 at the top;
+// returns pixels copied (0 while no window is open or it was opened with no
+// aux buffer).
+STANDIN_API int standinReadAuxBuffer(std::uint16_t* out, int capacity);
+
+// Uses of Glide that the real library would reject or treat as fatal: a call
+// that needs a window while none is open, a TMU or buffer that does not
+// exist, a null record, a download that straddles the 2 MiB line of TMU
+// memory or leaves it, an LFB source format the stand-in does not model.
+// Each is kept as one line of text until standinReset or standinClearErrors.
+STANDIN_API int standinErrorCount(void);
+STANDIN_API const char* standinErrorText(int index);
+STANDIN_API void standinClearErrors(void);

@@ -1,0 +1,11 @@
+// Declarations of the Glide entry points with real behaviour, for tests and
+// tools that link the stand-in directly instead of loading it at run time.
+#pragma once
+
+#include "glide/glide_binding.h"
+
+extern "C" {
+#define STANDIN_DECLARE_GLIDE(Ret, name, ...) Ret GLIDECALL name(__VA_ARGS__);
+GLIDE_CALLED_ENTRY_POINTS(STANDIN_DECLARE_GLIDE)
+#undef STANDIN_DECLARE_GLIDE
+}

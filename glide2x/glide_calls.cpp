@@ -1,0 +1,425 @@
+// The Glide entry points with real behaviour: each records its call, then
+// acts on the device model or answers from the script.
+#include <cstring>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "glide/glide_binding.h"
+#include "record.h"
+#include "script.h"
+#include "standin.h"
+#include "state.h"
+#include "texture_layout.h"
+
+#define GLIDE_EXPORT(Ret) STANDIN_API Ret GLIDECALL
+
+namespace {
+
+void Arg(StandinCall& call, FxI32 value) { AddInt(call, value); }
+void Arg(StandinCall& call, FxU32 value) { AddUnsigned(call, value); }
+void Arg(StandinCall& call, float value) { AddFloat(call, value); }
+void Arg(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
+
+// Records a call whose arguments need no copies.
+template <typename... A>
+void Record(GlideEntry entry, A... args) {
+    if (!CallsObserved()) return;
+    StandinCall call = NewCall(entry);
+    (Arg(call, args), ...);
+    CommitCall(call);
+}
+
+template <typename... A>
+StandinCall Begin(GlideEntry entry, A... args) {
+    StandinCall call = NewCall(entry);
+    (Arg(call, args), ...);
+    return call;
+}
+
+StandinRenderState& State() { return Device().state; }
+
+// The TMU's rendering state, or null (and an error) for a TMU the state does
+// not keep.
+StandinTmuState* TmuState(const char* caller, FxI32 tmu) {
+    if (tmu >= 0 && tmu < STANDIN_STATE_TMUS) return &State().tmu[tmu];
+    ReportError(std::string(caller) + ": no TMU " + std::to_string(tmu));
+    return nullptr;
+}
+
+bool RequireWindow(const char* caller) {
+    if (Device().screen.open) return true;
+    ReportError(std::string(caller) + ": no window open");
+    return false;
+}
+
+void CopyTexInfo(StandinCall& call, const GrTexInfo* info) {
+    if (info) call.texInfo = *info;
+}
+
+bool Is16BitLfbFormat(FxU32 format) {
+    return format == GR_LFB_SRC_FMT_565 || format == GR_LFB_SRC_FMT_555 || format == 2 /* 1555 */ ||
+           (format >= 0xC && format <= 0xF);  // the depth formats and ZA16
+}
+
+// Largest block whose pixels the log copies (4096 x 4096).
+constexpr std::uint64_t kMaxCopiedPixels = 4096u * 4096u;
+
+}  // namespace
+
+GLIDE_EXPORT(void) grGlideInit(void) { Record(GLIDE_grGlideInit); }
+
+GLIDE_EXPORT(void) grGlideShutdown(void) {
+    Record(GLIDE_grGlideShutdown);
+    CloseScreen();
+}
+
+GLIDE_EXPORT(FxBool) grSstQueryBoards(GrHwConfiguration* hw) {
+    Record(GLIDE_grSstQueryBoards, static_cast<const void*>(hw));
+    if (hw == nullptr) {
+        ReportError("grSstQueryBoards: null configuration");
+        return FXFALSE;
+    }
+    hw->num_sst = Script().boardCount;
+    return FXTRUE;
+}
+
+GLIDE_EXPORT(FxBool) grSstQueryHardware(GrHwConfiguration* hw) {
+    Record(GLIDE_grSstQueryHardware, static_cast<const void*>(hw));
+    if (hw == nullptr) {
+        ReportError("grSstQueryHardware: null configuration");
+        return FXFALSE;
+    }
+    *hw = Script().hardware;
+    return Script().hardwareResult;
+}
+
+GLIDE_EXPORT(void) grSstSelect(int which) {
+    Record(GLIDE_grSstSelect, FxI32{which});
+    if (which < 0 || which >= Script().hardware.num_sst) {
+        ReportError("grSstSelect: no board " + std::to_string(which));
+    }
+}
+
+GLIDE_EXPORT(FxBool)
+grSstWinOpen(FxU32 hWnd, FxI32 resolution, FxI32 refresh, FxI32 colorFormat, FxI32 origin, int colorBuffers,
+             int auxBuffers) {
+    Record(GLIDE_grSstWinOpen, hWnd, resolution, refresh, colorFormat, origin, FxI32{colorBuffers},
+           FxI32{auxBuffers});
+    const int result = Script().winOpenResult;
+    if (!result) return result;
+    int width, height;
+    if (!ResolutionSize(resolution, &width, &height)) {
+        ReportError("grSstWinOpen: no resolution " + std::to_string(resolution));
+        return FXFALSE;
+    }
+    OpenScreen(width, height, colorFormat, origin, auxBuffers);
+    return result;
+}
+
+GLIDE_EXPORT(void) grSstWinClose(void) {
+    Record(GLIDE_grSstWinClose);
+    CloseScreen();
+}
+
+GLIDE_EXPORT(FxBool) grSstControl(FxU32 code) {
+    Record(GLIDE_grSstControl, code);
+    return Script().controlResult;
+}
+
+GLIDE_EXPORT(void) grGlideGetState(GrState* state) {
+    Record(GLIDE_grGlideGetState, static_cast<const void*>(state));
+    if (state == nullptr) {
+        ReportError("grGlideGetState: null state");
+        return;
+    }
+    std::memset(state, 0, sizeof(GrState));
+    std::memcpy(state, &State(), sizeof(StandinRenderState));
+}
+
+GLIDE_EXPORT(void) grGlideSetState(const GrState* state) {
+    Record(GLIDE_grGlideSetState, static_cast<const void*>(state));
+    if (state == nullptr) {
+        ReportError("grGlideSetState: null state");
+        return;
+    }
+    std::memcpy(&State(), state, sizeof(StandinRenderState));
+}
+
+GLIDE_EXPORT(void) grRenderBuffer(FxI32 buffer) {
+    Record(GLIDE_grRenderBuffer, buffer);
+    if (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER) {
+        ReportError("grRenderBuffer: not a colour buffer: " + std::to_string(buffer));
+        return;
+    }
+    State().renderBuffer = buffer;
+}
+
+GLIDE_EXPORT(void) grCullMode(FxI32 mode) {
+    Record(GLIDE_grCullMode, mode);
+    State().cullMode = mode;
+}
+
+GLIDE_EXPORT(void) grTexClampMode(FxI32 tmu, FxI32 sMode, FxI32 tMode) {
+    Record(GLIDE_grTexClampMode, tmu, sMode, tMode);
+    if (StandinTmuState* t = TmuState("grTexClampMode", tmu)) {
+        t->clampS = sMode;
+        t->clampT = tMode;
+    }
+}
+
+GLIDE_EXPORT(void) grTexFilterMode(FxI32 tmu, FxI32 minFilter, FxI32 magFilter) {
+    Record(GLIDE_grTexFilterMode, tmu, minFilter, magFilter);
+    if (StandinTmuState* t = TmuState("grTexFilterMode", tmu)) {
+        t->minFilter = minFilter;
+        t->magFilter = magFilter;
+    }
+}
+
+GLIDE_EXPORT(void)
+grTexCombine(FxI32 tmu, FxI32 rgbFunction, FxI32 rgbFactor, FxI32 alphaFunction, FxI32 alphaFactor,
+             FxBool rgbInvert, FxBool alphaInvert) {
+    Record(GLIDE_grTexCombine, tmu, rgbFunction, rgbFactor, alphaFunction, alphaFactor, rgbInvert, alphaInvert);
+    if (StandinTmuState* t = TmuState("grTexCombine", tmu)) {
+        t->combine = {rgbFunction, rgbFactor, alphaFunction, alphaFactor, rgbInvert, alphaInvert};
+    }
+}
+
+GLIDE_EXPORT(void) grBufferClear(FxU32 color, FxU8 alpha, FxU16 depth) {
+    Record(GLIDE_grBufferClear, color, FxI32{alpha}, FxI32{depth});
+    if (RequireWindow("grBufferClear")) ClearBuffers(color, depth);
+}
+
+GLIDE_EXPORT(void) grBufferSwap(int interval) {
+    Record(GLIDE_grBufferSwap, FxI32{interval});
+    if (RequireWindow("grBufferSwap")) SwapBuffers();
+}
+
+GLIDE_EXPORT(int) grBufferNumPending(void) {
+    Record(GLIDE_grBufferNumPending);
+    StandinScript& script = Script();
+    if (script.pendingNext >= script.pending.size()) return 0;
+    return script.pending[script.pendingNext++];
+}
+
+GLIDE_EXPORT(void) grChromakeyMode(FxI32 mode) {
+    Record(GLIDE_grChromakeyMode, mode);
+    State().chromakeyMode = mode;
+}
+
+GLIDE_EXPORT(void) grChromakeyValue(FxU32 value) {
+    Record(GLIDE_grChromakeyValue, value);
+    State().chromakeyValue = value;
+}
+
+GLIDE_EXPORT(void) grGammaCorrectionValue(float value) {
+    Record(GLIDE_grGammaCorrectionValue, value);
+    State().gamma = value;
+}
+
+GLIDE_EXPORT(void) grTexSource(FxI32 tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info) {
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grTexSource, tmu, startAddress, evenOdd, static_cast<const void*>(info));
+        CopyTexInfo(call, info);
+        CommitCall(call);
+    }
+    StandinTmuState* t = TmuState("grTexSource", tmu);
+    if (t == nullptr) return;
+    if (info == nullptr) {
+        ReportError("grTexSource: null texture info");
+        return;
+    }
+    t->source = {startAddress, evenOdd, info->smallLod, info->largeLod, info->aspectRatio, info->format};
+}
+
+GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vlist) {
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
+                                 static_cast<const void*>(vlist));
+        if (ilist && vlist) {
+            for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) {
+                call.indices[i] = ilist[i];
+                AddVertex(call, &vlist[ilist[i]]);
+            }
+        }
+        call.vertexCount = count > 0 ? count : 0;
+        CommitCall(call);
+    }
+    if (count > 0 && (ilist == nullptr || vlist == nullptr)) ReportError("grDrawPolygon: null list");
+    RequireWindow("grDrawPolygon");
+}
+
+GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a), static_cast<const void*>(b),
+                                 static_cast<const void*>(c));
+        AddVertex(call, a);
+        AddVertex(call, b);
+        AddVertex(call, c);
+        CommitCall(call);
+    }
+    if (!a || !b || !c) ReportError("grDrawTriangle: null vertex");
+    RequireWindow("grDrawTriangle");
+}
+
+GLIDE_EXPORT(void) grColorCombine(FxI32 function, FxI32 factor, FxI32 local, FxI32 other, FxBool invert) {
+    Record(GLIDE_grColorCombine, function, factor, local, other, invert);
+    State().colorCombine = {function, factor, local, other, invert};
+}
+
+GLIDE_EXPORT(void) grAlphaCombine(FxI32 function, FxI32 factor, FxI32 local, FxI32 other, FxBool invert) {
+    Record(GLIDE_grAlphaCombine, function, factor, local, other, invert);
+    State().alphaCombine = {function, factor, local, other, invert};
+}
+
+GLIDE_EXPORT(void) grAlphaBlendFunction(FxI32 rgbSrc, FxI32 rgbDst, FxI32 alphaSrc, FxI32 alphaDst) {
+    Record(GLIDE_grAlphaBlendFunction, rgbSrc, rgbDst, alphaSrc, alphaDst);
+    StandinRenderState& s = State();
+    s.rgbSrcFactor = rgbSrc;
+    s.rgbDstFactor = rgbDst;
+    s.alphaSrcFactor = alphaSrc;
+    s.alphaDstFactor = alphaDst;
+}
+
+GLIDE_EXPORT(void) grConstantColorValue(FxU32 color) {
+    Record(GLIDE_grConstantColorValue, color);
+    State().constantColor = color;
+}
+
+GLIDE_EXPORT(void) grDepthMask(FxBool enable) {
+    Record(GLIDE_grDepthMask, enable);
+    State().depthMask = enable;
+}
+
+GLIDE_EXPORT(FxBool)
+grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width, FxU32 height, FxI32 stride,
+                 const void* src) {
+    if (CallsObserved()) {
+        StandinCall call =
+            Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
+        std::vector<std::uint16_t> pixels;
+        const std::uint64_t count = std::uint64_t{width} * height;
+        if (src && Is16BitLfbFormat(format) && count > 0 && count <= kMaxCopiedPixels) {
+            pixels.resize(static_cast<std::size_t>(count));
+            const auto* base = static_cast<const unsigned char*>(src);
+            for (FxU32 row = 0; row < height; ++row) {
+                std::memcpy(&pixels[std::size_t{row} * width], base + static_cast<std::ptrdiff_t>(row) * stride,
+                            std::size_t{width} * 2);
+            }
+        }
+        CommitCall(call, std::move(pixels));
+    }
+    if (!RequireWindow("grLfbWriteRegion")) return FXFALSE;
+    if (!WriteColorRegion(buffer, x, y, format, width, height, stride, src)) {
+        ReportError("grLfbWriteRegion: buffer " + std::to_string(buffer) + " with source format " +
+                    std::to_string(format) + " is not modelled");
+        return FXFALSE;
+    }
+    return FXTRUE;
+}
+
+GLIDE_EXPORT(FxU32) grSstScreenWidth(void) {
+    Record(GLIDE_grSstScreenWidth);
+    const FxU32 width = Script().screenWidthOverride;
+    return width ? width : static_cast<FxU32>(Device().screen.width);
+}
+
+GLIDE_EXPORT(FxU32) grSstScreenHeight(void) {
+    Record(GLIDE_grSstScreenHeight);
+    const FxU32 height = Script().screenHeightOverride;
+    return height ? height : static_cast<FxU32>(Device().screen.height);
+}
+
+GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
+        AddVertex(call, a);
+        AddVertex(call, b);
+        CommitCall(call);
+    }
+    if (!a || !b) ReportError("grDrawLine: null vertex");
+    RequireWindow("grDrawLine");
+}
+
+GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
+        if (vlist) {
+            for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) AddVertex(call, &vlist[i]);
+        }
+        call.vertexCount = count > 0 ? count : 0;
+        CommitCall(call);
+    }
+    if (count > 0 && vlist == nullptr) ReportError("grDrawPolygonVertexList: null list");
+    RequireWindow("grDrawPolygonVertexList");
+}
+
+GLIDE_EXPORT(FxU32) grTexMinAddress(FxI32 tmu) {
+    Record(GLIDE_grTexMinAddress, tmu);
+    return tmu >= 0 && tmu < STANDIN_MEMORY_TMUS ? Script().texMinAddress[tmu] : 0;
+}
+
+GLIDE_EXPORT(FxU32) grTexMaxAddress(FxI32 tmu) {
+    Record(GLIDE_grTexMaxAddress, tmu);
+    return tmu >= 0 && tmu < STANDIN_MEMORY_TMUS ? Script().texMaxAddress[tmu] : 0;
+}
+
+GLIDE_EXPORT(FxU32) grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info) {
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
+        CopyTexInfo(call, info);
+        CommitCall(call);
+    }
+    if (info == nullptr) {
+        ReportError("grTexTextureMemRequired: null texture info");
+        return 0;
+    }
+    return TextureMemRequired(evenOdd, info->smallLod, info->largeLod, info->aspectRatio, info->format);
+}
+
+GLIDE_EXPORT(void)
+grTexDownloadMipMapLevel(FxI32 tmu, FxU32 startAddress, FxI32 thisLod, FxI32 largeLod, FxI32 aspect,
+                         FxI32 format, FxU32 evenOdd, const void* data) {
+    int width = 0, height = 0;
+    const bool validLevel = LevelDimensions(thisLod, aspect, &width, &height);
+    const std::uint32_t bytes =
+        validLevel ? static_cast<std::uint32_t>(width * height * TexelBytes(format)) : 0;
+    if (CallsObserved()) {
+        StandinCall call = Begin(GLIDE_grTexDownloadMipMapLevel, tmu, startAddress, thisLod, largeLod, aspect,
+                                 format, evenOdd, data);
+        std::vector<std::uint16_t> texels;
+        if (data && bytes) {
+            texels.assign((bytes + 1) / 2, 0);  // 8-bit texels go two to a word, the first in the low byte
+            std::memcpy(texels.data(), data, bytes);
+        }
+        CommitCall(call, std::move(texels));
+    }
+    const std::string caller = "grTexDownloadMipMapLevel";
+    if (!validLevel || LodSize(largeLod) == 0 || thisLod < largeLod) {
+        ReportError(caller + ": no level " + std::to_string(thisLod) + " below " + std::to_string(largeLod) +
+                    " with aspect " + std::to_string(aspect));
+        return;
+    }
+    if (tmu < 0 || tmu >= STANDIN_MEMORY_TMUS) {
+        ReportError(caller + ": no TMU " + std::to_string(tmu));
+        return;
+    }
+    if (!LevelSelected(thisLod, evenOdd)) return;  // the level is not part of the mipmap
+    if (data == nullptr) {
+        ReportError(caller + ": null data");
+        return;
+    }
+    const std::uint32_t address = startAddress + LevelOffset(evenOdd, thisLod, largeLod, aspect, format);
+    const std::uint64_t end = std::uint64_t{address} + bytes;
+    if (address < 0x200000u && end > 0x200000u) ReportError(caller + ": level straddles the 2 MiB line");
+    if (WriteTexMemory(tmu, address, data, bytes) != bytes) {
+        ReportError(caller + ": level lies outside texture memory");
+    }
+}
+
+// Each definition must have the exact type the binding calls it through.
+#define STANDIN_CHECK_SIGNATURE(Ret, name, ...) \
+    static_assert(std::is_same_v<decltype(&::name), GlideFn_##name>, #name " has the wrong signature");
+GLIDE_CALLED_ENTRY_POINTS(STANDIN_CHECK_SIGNATURE)
+#undef STANDIN_CHECK_SIGNATURE
