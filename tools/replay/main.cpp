@@ -1,0 +1,178 @@
+// vrastex-replay: a host for the plug-in that plays a script of export calls
+// and writes every shown frame as a PNG. Usage and format: docs/replay-format.md.
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "loader.h"
+#include "runner.h"
+#include "script.h"
+
+namespace {
+
+// Exit codes.
+constexpr int kOk = 0;
+constexpr int kExpectFailed = 1;
+constexpr int kBadInput = 2;
+constexpr int kNoPlugin = 3;
+constexpr int kOutputFailed = 4;
+
+void Usage(std::ostream& out) {
+    out << "usage: vrastex-replay [--plugin PATH] [--out DIR] [--trace FILE] [--check] SCRIPT\n"
+           "  --plugin PATH  plug-in to load (default: the plug-in beside this program)\n"
+           "  --out DIR      folder for frame-0001.png, ... (default: out)\n"
+           "  --trace FILE   have the Glide stand-in write its call trace to FILE\n"
+           "  --check        check the script only; load and run nothing\n";
+}
+
+std::string Count(std::uint64_t n, const char* one, const char* many = nullptr) {
+    return std::to_string(n) + " " + (n == 1 ? one : many ? many : std::string(one) + "s");
+}
+
+int Main(int argc, char** argv) {
+    std::filesystem::path pluginPath, outDir = "out";
+    std::string tracePath, scriptPath;
+    bool checkOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                std::cerr << "vrastex-replay: " << arg << " needs a value\n";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--help" || arg == "-h") {
+            Usage(std::cout);
+            return kOk;
+        } else if (arg == "--plugin") {
+            if (!value(text)) return kBadInput;
+            pluginPath = text;
+        } else if (arg == "--out") {
+            if (!value(text)) return kBadInput;
+            outDir = text;
+        } else if (arg == "--trace") {
+            if (!value(tracePath)) return kBadInput;
+        } else if (arg == "--check") {
+            checkOnly = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            std::cerr << "vrastex-replay: unknown option " << arg << "\n";
+            Usage(std::cerr);
+            return kBadInput;
+        } else if (scriptPath.empty()) {
+            scriptPath = arg;
+        } else {
+            std::cerr << "vrastex-replay: one script only (" << scriptPath << ", " << arg << ")\n";
+            return kBadInput;
+        }
+    }
+    if (scriptPath.empty()) {
+        Usage(std::cerr);
+        return kBadInput;
+    }
+    const auto started = std::chrono::steady_clock::now();
+
+    // Parse and check everything before anything is loaded or written.
+    std::stringstream text;
+    std::filesystem::path baseDir;
+    if (scriptPath == "-") {
+        text << std::cin.rdbuf();
+        baseDir = std::filesystem::current_path();
+    } else {
+        std::ifstream file(scriptPath, std::ios::binary);
+        if (!file) {
+            std::cerr << "vrastex-replay: cannot read script " << scriptPath << "\n";
+            return kBadInput;
+        }
+        text << file.rdbuf();
+        baseDir = std::filesystem::path(scriptPath).parent_path();
+    }
+    const std::string name = scriptPath == "-" ? "<stdin>" : scriptPath;
+    std::vector<replay::ScriptError> errors;
+    replay::Script script = replay::ParseScript(text.str(), name, baseDir, errors);
+    if (!errors.empty()) {
+        for (const auto& error : errors) std::cerr << replay::FormatError(name, error) << "\n";
+        if (static_cast<int>(errors.size()) >= replay::kMaxErrors) std::cerr << name << ": too many errors\n";
+        return kBadInput;
+    }
+    if (checkOnly) {
+        std::cout << name << ": " << script.commands.size() << " commands, no errors\n";
+        return kOk;
+    }
+
+    if (pluginPath.empty()) {
+        const std::filesystem::path dir = replay::ExecutableDirectory();
+        if (dir.empty()) {
+            std::cerr << "vrastex-replay: cannot find the directory of this program; give --plugin\n";
+            return kNoPlugin;
+        }
+        pluginPath = dir / replay::PluginFileName();
+    }
+    replay::PluginApi plugin;
+    replay::StandinApi standin;
+    std::string error;
+    if (!replay::BindPlugin(pluginPath, plugin, standin, error)) {
+        std::cerr << "vrastex-replay: " << error << "\n";
+        return kNoPlugin;
+    }
+
+    std::error_code code;
+    std::filesystem::create_directories(outDir, code);
+    if (code || !std::filesystem::is_directory(outDir)) {
+        std::cerr << "vrastex-replay: cannot create " << outDir.string() << ": " << code.message() << "\n";
+        return kOutputFailed;
+    }
+    replay::RemoveOldFrames(outDir);
+    if (!tracePath.empty() && !standin.traceOpen(tracePath.c_str())) {
+        std::cerr << "vrastex-replay: cannot open trace file " << tracePath << "\n";
+        return kOutputFailed;
+    }
+
+    replay::RunTotals totals;
+    const bool ran = replay::RunScript(script, plugin, standin, outDir, totals, std::cout, std::cerr, error);
+    if (!tracePath.empty()) standin.traceOpen(nullptr);
+    if (!ran) {
+        std::cerr << "vrastex-replay: " << error << "\n";
+        return kOutputFailed;
+    }
+    // Not the script's fault as such, but worth knowing: Glide calls the real
+    // library would have rejected (for example drawing before fxInit).
+    if (standin.errorCount && standin.errorText && standin.errorCount() > 0) {
+        const int count = standin.errorCount();
+        std::cerr << "vrastex-replay: the Glide stand-in noticed " << count << " misuse(s) of Glide:\n";
+        for (int i = 0; i < count && i < 10; ++i) {
+            const char* line = standin.errorText(i);
+            std::cerr << "  " << (line ? line : "?") << "\n";
+        }
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f s", seconds);
+    std::cout << "vrastex-replay: " << Count(totals.frames, "frame") << " written to " << outDir.string() << ", "
+              << Count(totals.drawCalls, "draw call") << ", " << Count(totals.vertices, "vertex", "vertices")
+              << " sent, " << time << "\n";
+    if (totals.failedExpectations > 0) {
+        std::cerr << name << ": " << totals.failedExpectations << " expectation(s) failed\n";
+        return kExpectFailed;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "vrastex-replay: " << e.what() << "\n";
+        return kOutputFailed;
+    }
+}

@@ -1,0 +1,53 @@
+// PNG files in and out, and the colour words the host hands over.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace replay {
+
+// A PNG as read: either 8-bit RGB triplets (any RGB or RGBA file; alpha and
+// 16-bit precision are dropped) or one palette index per pixel.
+struct PngImage {
+    int width = 0;
+    int height = 0;
+    bool palette = false;
+    int bitDepth = 0;                       // of the file: 1, 2, 4, 8 or 16
+    std::vector<std::uint8_t> pixels;       // RGB: 3 bytes a pixel; palette: 1 index a pixel
+    std::vector<std::array<std::uint8_t, 3>> paletteEntries;
+};
+
+// False with a message for a missing or unreadable file, a file that is no
+// PNG, or a grey-scale picture (neither RGB nor palette).
+bool ReadPng(const std::string& path, PngImage& image, std::string& error);
+
+// Writes 8-bit RGB rows to `path` through a temporary file that is renamed
+// into place, so a failed write never leaves a partial PNG behind.
+bool WritePngRgb(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
+                 std::string& error);
+
+// 8-bit channels to the host colour word: red in bits 0-4, green 5-9, blue
+// 10-14 (the top five bits of each channel), flag in bit 15.
+std::uint16_t HostColour(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool flag);
+// 8-bit channels to the 555 word BlitScreen reads: red in bits 10-14, blue in 0-4.
+std::uint16_t Glide555(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+// Every pixel of an RGB image as a host colour word, rows packed.
+std::vector<std::uint16_t> HostColours(const PngImage& image, bool flag);
+// Every pixel of an RGB image as a 555 word, rows packed.
+std::vector<std::uint16_t> Glide555Colours(const PngImage& image);
+// Palette entries as host colour words.
+std::vector<std::uint16_t> PaletteColours(const PngImage& image, bool flag);
+
+// Indices of a palette image packed as the host's indexed rows: bits 8, two
+// pixels a 16-bit unit (one a byte); bits 4, four a unit, the first pixel of
+// each byte in its low nibble. The width must be a multiple of the pixels per
+// unit and, for 4 bits, every index below 16; otherwise false with a message.
+bool PackIndices(const PngImage& image, int bits, std::vector<std::uint8_t>& bytes, std::string& error);
+
+// RGB 565 read-back to 8-bit RGB by bit replication (31 -> 255, 63 -> 255).
+std::vector<std::uint8_t> Rgb565ToRgb8(const std::uint16_t* pixels, std::size_t count);
+
+}  // namespace replay

@@ -1,0 +1,239 @@
+#include "runner.h"
+
+#include <cstdio>
+#include <ostream>
+#include <vector>
+
+#include "exports/vrastex.h"
+#include "loader.h"
+#include "pictures.h"
+
+namespace replay {
+
+bool BindPlugin(const std::filesystem::path& pluginPath, PluginApi& plugin, StandinApi& standin, std::string& error) {
+    // The stand-in first, from the plug-in's own directory: when the plug-in
+    // binds Glide later, its load of the same library gets this instance.
+    const std::filesystem::path glidePath = pluginPath.parent_path() / GlideFileName();
+    void* glide = OpenLibrary(glidePath, error);
+    if (glide == nullptr) return false;
+    auto bindStandin = [&](auto& slot, const char* name, bool required) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(FindSymbol(glide, name));
+        if (slot == nullptr && required) {
+            error = glidePath.string() + " has no " + name + ": not the Glide stand-in?";
+            return false;
+        }
+        return true;
+    };
+    if (!bindStandin(standin.traceOpen, "standinTraceOpen", true) ||
+        !bindStandin(standin.screenWidth, "standinScreenWidth", true) ||
+        !bindStandin(standin.screenHeight, "standinScreenHeight", true) ||
+        !bindStandin(standin.readColorBuffer, "standinReadColorBuffer", true) ||
+        !bindStandin(standin.clearLog, "standinClearLog", false) ||
+        !bindStandin(standin.errorCount, "standinErrorCount", false) ||
+        !bindStandin(standin.errorText, "standinErrorText", false))
+        return false;
+
+    void* library = OpenLibrary(pluginPath, error);
+    if (library == nullptr) return false;
+    std::string missing;
+    for (int id = 0; id < kExportCount; ++id) {
+        const ExportDef& def = Exports()[id];
+        void* address = def.decoratedName.empty() ? nullptr : FindSymbol(library, def.decoratedName.c_str());
+        if (address == nullptr) address = FindSymbol(library, def.name.c_str());
+        if (address == nullptr) missing += (missing.empty() ? "" : ", ") + def.name;
+        plugin.exports[id] = address;
+    }
+    if (!missing.empty()) {
+        error = pluginPath.string() + " lacks the export(s) " + missing;
+        return false;
+    }
+    return true;
+}
+
+std::string FrameFileName(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%04d.png", number);
+    return name;
+}
+
+void RemoveOldFrames(const std::filesystem::path& outDir) {
+    auto isFrame = [](const std::string& name) {
+        std::string_view rest = name;
+        if (rest.size() > 5 && rest.substr(rest.size() - 5) == ".part") rest.remove_suffix(5);
+        if (rest.rfind("frame-", 0) != 0 || rest.size() < 14 || rest.substr(rest.size() - 4) != ".png") return false;
+        const std::string_view digits = rest.substr(6, rest.size() - 10);
+        return digits.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    std::error_code code;
+    for (const auto& entry : std::filesystem::directory_iterator(outDir, code))
+        if (entry.is_regular_file(code) && isFrame(entry.path().filename().string()))
+            std::filesystem::remove(entry.path(), code);
+}
+
+namespace {
+
+// The export `id` at its exact type from vrastex.h (decltype only: the tool
+// never links the plug-in).
+#define EXPORT(name) (reinterpret_cast<decltype(&::name)>(plugin_.exports[id]))
+
+class Runner {
+public:
+    Runner(Script& script, const PluginApi& plugin, const StandinApi& standin, const std::filesystem::path& outDir,
+           RunTotals& totals, std::ostream& out, std::ostream& err)
+        : script_(script), plugin_(plugin), standin_(standin), outDir_(outDir), totals_(totals), out_(out), err_(err),
+          staging_(std::size_t(kStagingWidth) * kStagingHeight), pageBuffer_(kPageBufferTexels) {}
+
+    bool Run(std::string& error) {
+        for (const Command& command : script_.commands) {
+            if (!Step(command, error)) return false;
+        }
+        return true;
+    }
+
+private:
+    Script& script_;
+    const PluginApi& plugin_;
+    const StandinApi& standin_;
+    std::filesystem::path outDir_;
+    RunTotals& totals_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::vector<std::uint16_t> staging_;
+    std::vector<std::uint16_t> pageBuffer_;
+    std::int64_t lastResult_ = 0;
+
+    void* Pointer(int block) {
+        Block& b = script_.blocks[block];
+        return b.bytes.data() + b.offset;
+    }
+
+    std::string Where(const Command& command) const {
+        return script_.fileName + ":" + std::to_string(command.line) + ": ";
+    }
+
+    bool Step(const Command& command, std::string& error) {
+        switch (command.op) {
+        case Op::Call: return Call(command, error);
+        case Op::Set:
+            for (const FieldValue& value : command.writes)
+                WriteField(script_.blocks[command.block].bytes.data(), *value.field, value.value);
+            return true;
+        case Op::Show: {
+            const Block& block = script_.blocks[command.block];
+            out_ << Where(command) << block.name << " " << block.layout->name << ":";
+            for (const Field& field : block.layout->fields)
+                out_ << " " << field.name << "=" << ReadField(block.bytes.data(), field);
+            out_ << "\n";
+            return true;
+        }
+        case Op::ExpectFields: {
+            const Block& block = script_.blocks[command.block];
+            for (const FieldValue& value : command.writes) {
+                const std::int64_t actual = ReadField(block.bytes.data(), *value.field);
+                if (actual != value.value) {
+                    err_ << Where(command) << "expected " << block.name << "." << value.field->name << " = "
+                         << value.value << ", it is " << actual << "\n";
+                    ++totals_.failedExpectations;
+                }
+            }
+            return true;
+        }
+        case Op::ExpectResult:
+            if (lastResult_ != command.expected) {
+                err_ << Where(command) << "expected result " << command.expected << ", got " << lastResult_ << "\n";
+                ++totals_.failedExpectations;
+            }
+            return true;
+        }
+        return true;
+    }
+
+    bool Call(const Command& command, std::string& error) {
+        const std::vector<std::int32_t>& w = command.words;
+        const int id = command.exportId;
+        if (command.block >= 0)
+            for (const FieldValue& value : command.writes)
+                WriteField(script_.blocks[command.block].bytes.data(), *value.field, value.value);
+        void* packet = command.block >= 0 ? Pointer(command.block) : nullptr;
+        switch (id) {
+        case kFxDetect: lastResult_ = EXPORT(fxDetect)(); break;
+        case kFxInit: lastResult_ = EXPORT(fxInit)(w[0], w[1], w[2]); break;
+        case kFxShutdown: lastResult_ = EXPORT(fxShutdown)(); break;
+        case kFxGlideShutdown: EXPORT(fxGlideShutdown)(); break;
+        case kInitVariables:
+            EXPORT(InitVariables)(staging_.data(), 0, pageBuffer_.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, w[0]);
+            break;
+        case kInitSurfaces: EXPORT(InitSurfaces)(0, 0, 0, w[0], 0, 0, 0, 0, 0, 0); break;
+        case kCalcShifts: EXPORT(CalcShifts)(DDSURFACEDESC{}); break;
+        case kInitGouraud: EXPORT(InitGouraud)(w[0], w[1]); break;
+        case kFxStartFrame: EXPORT(fxStartFrame)(); break;
+        case kFxEndFrame: EXPORT(fxEndFrame)(); break;
+        case kFlip:
+            EXPORT(Flip)();
+            if (!WriteFrame(error)) return false;
+            break;
+        case kClearScreen: EXPORT(ClearScreen)(); break;
+        case kShowPage:
+            EXPORT(ShowPage)(w[0], w[1], w[2], w[3], static_cast<unsigned>(w[4]));
+            break;
+        case kBlitScreen: EXPORT(BlitScreen)(Pointer(command.data), w[0], w[1]); break;
+        case kPauseRender: lastResult_ = EXPORT(pause_render)(); break;
+        case kUnpauseRender: EXPORT(unpause_render)(); break;
+        case kRenderScene: {
+            const unsigned sent = EXPORT(RenderScene)();
+            lastResult_ = sent;
+            totals_.vertices += sent;
+            break;
+        }
+        case kPutDrawEnv: EXPORT(PutDrawEnv)(packet); break;
+        case kDoDrMode: EXPORT(DoDrMode)(packet); break;
+        case kDrawFlat: EXPORT(DrawFlat)(packet); break;
+        case kDrawFlat4: EXPORT(DrawFlat4)(packet); break;
+        case kDrawGouraud: EXPORT(DrawGouraud)(packet); break;
+        case kDrawGouraud4: EXPORT(DrawGouraud4)(packet); break;
+        case kDrawTile: EXPORT(DrawTile)(packet); break;
+        case kDrawFlatTexture: EXPORT(DrawFlatTexture)(packet); break;
+        case kDrawFlatTexture4: EXPORT(DrawFlatTexture4)(packet); break;
+        case kDrawGouraudTexture: EXPORT(DrawGouraudTexture)(packet); break;
+        case kDrawGouraudTexture4: EXPORT(DrawGouraudTexture4)(packet); break;
+        case kDrawLineFlat2: EXPORT(DrawLineFlat2)(packet, w[0]); break;
+        case kDrawLineFlat4: EXPORT(DrawLineFlat4)(packet, w[0]); break;
+        case kDrawLineGouraud: EXPORT(DrawLineGouraud)(packet); break;
+        case kLoadImagePC: lastResult_ = EXPORT(LoadImagePC)(packet, Pointer(command.data)); break;
+        case kDoDrMove: EXPORT(DoDrMove)(packet); break;
+        case kLoadTextures: EXPORT(LoadTextures)(); break;
+        default: break;
+        }
+        if (Exports()[id].draws) ++totals_.drawCalls;
+        // The tool reads nothing from the call log; emptying it keeps the
+        // stand-in's copies of downloads and pictures from piling up.
+        if (standin_.clearLog) standin_.clearLog();
+        return true;
+    }
+
+    // The visible buffer after a swap, as an 8-bit RGB PNG.
+    bool WriteFrame(std::string& error) {
+        const int width = standin_.screenWidth();
+        const int height = standin_.screenHeight();
+        if (width <= 0 || height <= 0) return true;  // no window open: nothing to show
+        std::vector<std::uint16_t> pixels(std::size_t(width) * std::size_t(height));
+        const int copied = standin_.readColorBuffer(0, pixels.data(), static_cast<int>(pixels.size()));
+        if (copied <= 0) return true;
+        const std::vector<std::uint8_t> rgb = Rgb565ToRgb8(pixels.data(), pixels.size());
+        const std::filesystem::path path = outDir_ / FrameFileName(totals_.frames + 1);
+        if (!WritePngRgb(path.string(), width, height, rgb, error)) return false;
+        ++totals_.frames;
+        return true;
+    }
+};
+
+}  // namespace
+
+bool RunScript(Script& script, const PluginApi& plugin, const StandinApi& standin,
+               const std::filesystem::path& outDir, RunTotals& totals, std::ostream& out, std::ostream& err,
+               std::string& error) {
+    return Runner(script, plugin, standin, outDir, totals, out, err).Run(error);
+}
+
+}  // namespace replay

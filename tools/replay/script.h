@@ -1,0 +1,85 @@
+// A replay script, parsed and checked as a whole before anything runs. The
+// format is described in docs/replay-format.md.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "layouts.h"
+
+namespace replay {
+
+// Size of the staging surface and the page buffer the tool hands over.
+constexpr int kStagingWidth = 4096;
+constexpr int kStagingHeight = 512;
+constexpr int kPageBufferTexels = 256 * 256;
+// Bytes in front of every upload's data: the host's header, whose first byte
+// a colour-table upload reads.
+constexpr int kUploadHeader = 16;
+// Every upload's data is at least a 256-entry colour table long, since the
+// plug-in keeps the address of anything shaped like a table.
+constexpr int kUploadMinimum = 512;
+// Row pitch of a BlitScreen picture in 16-bit pixels.
+constexpr int kPicturePitch = 4096;
+
+// Memory the tool owns and hands to the plug-in: a packet, a rectangle, an
+// upload's data with its header, a picture. The plug-in gets bytes + offset.
+struct Block {
+    std::vector<std::uint8_t> bytes;
+    int offset = 0;
+    const Layout* layout = nullptr;  // packets and rectangles
+    std::string name;                // named packets
+};
+
+struct FieldValue {
+    const Field* field;
+    std::int64_t value;
+};
+
+enum class Op {
+    Call,          // one export
+    Set,           // write fields of a named packet
+    Show,          // print a named packet's fields
+    ExpectFields,  // compare fields of a named packet
+    ExpectResult,  // compare the result of the last export that returns one
+};
+
+struct Command {
+    Op op = Op::Call;
+    int line = 0;
+    int exportId = -1;                // Call
+    std::vector<std::int32_t> words;  // Call: the export's Params, in order
+    int block = -1;                   // packet, rectangle or named packet
+    int data = -1;                    // LoadImagePC data, BlitScreen picture
+    std::vector<FieldValue> writes;   // Set and Call @NAME: written first; ExpectFields: compared
+    std::int64_t expected = 0;        // ExpectResult
+};
+
+struct Script {
+    std::string fileName;  // as named in messages
+    std::vector<Command> commands;
+    std::vector<Block> blocks;
+};
+
+struct ScriptError {
+    int line;
+    std::string message;
+};
+
+// Parses `text`; relative picture paths are taken from `baseDir`. Errors are
+// collected (the first kMaxErrors), and a script with errors must not run.
+constexpr int kMaxErrors = 20;
+Script ParseScript(std::string_view text, const std::string& fileName, const std::filesystem::path& baseDir,
+                   std::vector<ScriptError>& errors);
+
+// "FILE:LINE: message"
+std::string FormatError(const std::string& fileName, const ScriptError& error);
+
+// A number as scripts write it: decimal with an optional sign, or hexadecimal
+// after 0x. False for anything else or anything beyond 64 bits.
+bool ParseNumber(std::string_view text, std::int64_t& value);
+
+}  // namespace replay

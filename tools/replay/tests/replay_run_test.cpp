@@ -1,0 +1,193 @@
+// vrastex-replay as a program: scripts played through the real plug-in and
+// Glide stand-in, with the frames, trace, summary and exit codes they give.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+#include "pictures.h"
+#include "support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs the tool with `args` in `dir`, capturing what it prints.
+Outcome RunReplay(const fs::path& dir, const std::string& args) {
+    const std::string command = "cd \"" + dir.string() + "\" && \"" REPLAY_EXE "\" " + args + " > stdout.txt 2> stderr.txt";
+    const int status = std::system(command.c_str());
+#if defined(_WIN32)
+    const int code = status;
+#else
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    return {code, ReadFile(dir / "stdout.txt"), ReadFile(dir / "stderr.txt")};
+}
+
+bool HasLineStarting(const std::string& text, const std::string& start) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(start, 0) == 0) return true;
+    return false;
+}
+
+#define NEED_STANDIN()                                                            \
+    if (!REPLAY_HAVE_STANDIN) GTEST_SKIP() << "the Glide stand-in is not part of this build"
+
+TEST(ReplayRun, SmokeScriptWritesFramesTraceAndSummary) {
+    NEED_STANDIN();
+    const fs::path dir = replay_test::WorkDir();
+    fs::create_directories(dir / "out");
+    replay_test::WriteText(dir / "out" / "frame-0009.png", "left from an earlier run");
+    replay_test::WriteText(dir / "out" / "notes.txt", "kept");
+
+    const Outcome run = RunReplay(dir, "--out out --trace trace.txt \"" REPLAY_TESTS_DIR "/scripts/smoke.replay\"");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("vrastex-replay: 3 frames written to out, 13 draw calls, 47 vertices sent, ", 0), 0u)
+        << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+
+    for (const char* name : {"frame-0001.png", "frame-0002.png", "frame-0003.png"})
+        EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
+    EXPECT_FALSE(fs::exists(dir / "out" / "frame-0004.png"));
+    EXPECT_FALSE(fs::exists(dir / "out" / "frame-0009.png"));
+    EXPECT_TRUE(fs::exists(dir / "out" / "notes.txt"));
+    for (const auto& entry : fs::directory_iterator(dir / "out"))
+        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+
+    // Frame 2 is the BlitScreen picture: 320 x 240 of pure red, centred.
+    replay::PngImage frame;
+    std::string error;
+    ASSERT_TRUE(replay::ReadPng((dir / "out" / "frame-0002.png").string(), frame, error)) << error;
+    ASSERT_EQ(frame.width, 640);
+    ASSERT_EQ(frame.height, 480);
+    auto pixel = [&](int x, int y) {
+        const std::size_t at = (std::size_t(y) * 640 + x) * 3;
+        return std::vector<std::uint8_t>(frame.pixels.begin() + at, frame.pixels.begin() + at + 3);
+    };
+    const std::vector<std::uint8_t> red = {255, 0, 0}, black = {0, 0, 0};
+    EXPECT_EQ(pixel(160, 120), red);
+    EXPECT_EQ(pixel(479, 359), red);
+    EXPECT_EQ(pixel(159, 120), black);
+    EXPECT_EQ(pixel(480, 359), black);
+    EXPECT_EQ(pixel(320, 360), black);
+
+    const std::string trace = ReadFile(dir / "trace.txt");
+    EXPECT_TRUE(HasLineStarting(trace, "grSstWinOpen 0 7 0 0 0 2 1")) << trace.substr(0, 400);
+    EXPECT_TRUE(HasLineStarting(trace, "grSstWinOpen 0 7 0 0 0 2 0"));  // unpause_render
+    EXPECT_TRUE(HasLineStarting(trace, "grBufferSwap 0"));
+    EXPECT_TRUE(HasLineStarting(trace, "grLfbWriteRegion"));
+    EXPECT_TRUE(HasLineStarting(trace, "grTexDownloadMipMapLevel"));
+    EXPECT_TRUE(HasLineStarting(trace, "grDrawLine"));
+    EXPECT_TRUE(HasLineStarting(trace, "grGlideShutdown"));
+}
+
+TEST(ReplayRun, FailedExpectationsExitWithOne) {
+    NEED_STANDIN();
+    const fs::path dir = replay_test::WorkDir();
+    replay_test::WriteText(dir / "x.replay",
+                           "fxInit 0 3 0\n"
+                           "InitVariables 3\n"
+                           "PutDrawEnv w=320 h=256\n"
+                           "packet t DrawFlat xy0=1,1 xy1=1,50 xy2=50,1\n"
+                           "show t\n"
+                           "DrawFlat @t\n"
+                           "DrawTile x=400 y=10 w=5 h=5\n"  // outside the clip rectangle: no record
+                           "RenderScene\n"
+                           "expect result=7\n"
+                           "expect t x0=2 y1=50\n"
+                           "fxShutdown\n");
+    const Outcome run = RunReplay(dir, "x.replay");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("x.replay:9: expected result 7, got 3\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("x.replay:10: expected t.x0 = 2, it is 1\n"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("y1"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("x.replay:5: t DrawFlat: link=0 r=0 g=0 b=0 code=0 x0=1 y0=1 x1=1 y1=50 x2=50 y2=1\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(", 2 draw calls, 3 vertices sent, "), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_directory(dir / "out"));  // the default output folder
+}
+
+// A bad line anywhere stops the run before anything is loaded or written.
+TEST(ReplayRun, ScriptErrorsExitWithTwoBeforeRunning) {
+    const fs::path dir = replay_test::WorkDir();
+    replay_test::WriteText(dir / "bad.replay",
+                           "fxInit 0 3 0\n"
+                           "InitVariables 3\n"
+                           "Flip\n"
+                           "Flip\n"
+                           "DrawTile rgb=1,2,300\n"
+                           "DrawFlat xy9=1,1\n");
+    const Outcome run = RunReplay(dir, "--out frames --trace trace.txt bad.replay");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err,
+              "bad.replay:5: rgb(b)=300 is out of range for its field, unsigned 8-bit (0..255)\n"
+              "bad.replay:6: unknown field 'xy9' for DrawFlat\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(fs::exists(dir / "frames"));
+    EXPECT_FALSE(fs::exists(dir / "trace.txt"));
+
+    const Outcome missing = RunReplay(dir, "nothing.replay");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("cannot read script nothing.replay"), std::string::npos) << missing.err;
+
+    const Outcome option = RunReplay(dir, "--frames 3 bad.replay");
+    EXPECT_EQ(option.exitCode, 2);
+    EXPECT_NE(option.err.find("unknown option --frames"), std::string::npos) << option.err;
+}
+
+TEST(ReplayRun, CheckOnlyParses) {
+    const fs::path dir = replay_test::WorkDir();
+    replay_test::WriteText(dir / "ok.replay", "fxInit 0 3 0\nFlip\n");
+    const Outcome run = RunReplay(dir, "--check --plugin nowhere/libvrastex.so ok.replay");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "ok.replay: 2 commands, no errors\n");
+    EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
+TEST(ReplayRun, MissingPluginExitsWithThree) {
+    const fs::path dir = replay_test::WorkDir();
+    replay_test::WriteText(dir / "ok.replay", "fxInit 0 3 0\nFlip\n");
+    const Outcome run = RunReplay(dir, "--plugin nowhere/libvrastex.so ok.replay");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("nowhere"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out"));
+
+    // A library that is not the plug-in: the stand-in loads, the exports are missing.
+    NEED_STANDIN();
+#if defined(_WIN32)
+    const char* glideName = "glide2x.dll";
+    const char* pluginName = "vrastex.dll";
+#else
+    const char* glideName = "libglide2x.so";
+    const char* pluginName = "libvrastex.so";
+#endif
+    const fs::path glide = fs::path(REPLAY_EXE).parent_path() / glideName;
+    fs::create_directories(dir / "fake");
+    fs::copy_file(glide, dir / "fake" / glideName);
+    fs::copy_file(glide, dir / "fake" / pluginName);
+    const Outcome fake = RunReplay(dir, std::string("--plugin fake/") + pluginName + " ok.replay");
+    EXPECT_EQ(fake.exitCode, 3);
+    EXPECT_NE(fake.err.find("lacks the export(s) fxDetect, fxInit,"), std::string::npos) << fake.err;
+}
+
+}  // namespace
