@@ -1,0 +1,214 @@
+// Lines: flat segments and four-point outlines written unclipped, their oow
+// from the divisor, and Gouraud segments kept only when clipping leaves both
+// ends.
+#include "scene/lines.h"
+
+#include "device/device.h"
+#include "scene/draw_state.h"
+#include "scene/scene_list.h"
+#include "support/plugin_fixture.h"
+
+using vrastex::device;
+using vrastex::drawState;
+using vrastex::scene;
+using vrastex::SceneRecord;
+
+namespace {
+
+using Points = std::vector<std::pair<float, float>>;
+using Colors = std::vector<std::array<float, 3>>;
+
+// Screen 640 x 480: scale x 2.0, y 1.875.
+class LineTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        InitHost(host, 3);
+        SetDrawEnv(0, 0, 320, 256);
+    }
+    static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
+    static Points Screen(int i = 0) {
+        Points points;
+        for (int k = 0; k < Record(i).vertexCount; ++k)
+            points.emplace_back(Record(i).vertices[k].x, Record(i).vertices[k].y);
+        return points;
+    }
+    static Colors ColorsOf(int i = 0) {
+        Colors colors;
+        for (int k = 0; k < Record(i).vertexCount; ++k)
+            colors.push_back({Record(i).vertices[k].r, Record(i).vertices[k].g, Record(i).vertices[k].b});
+        return colors;
+    }
+};
+
+Packet FlatLine(int x0, int y0, int x1, int y1, int r = 0, int g = 0, int b = 0, int code = 0) {
+    Packet p;
+    p.Rgb(4, r, g, b).U8(7, code).Xy(8, x0, y0).Xy(12, x1, y1);
+    return p;
+}
+
+Packet GouraudLine(int x0, int y0, int x1, int y1, std::array<int, 3> c0 = {}, std::array<int, 3> c1 = {},
+                   int code = 0) {
+    Packet p;
+    p.Rgb(4, c0[0], c0[1], c0[2]).U8(7, code).Xy(8, x0, y0).Rgb(12, c1[0], c1[1], c1[2]).Xy(16, x1, y1);
+    return p;
+}
+
+TEST_F(LineTest, FlatLineWorkedExample) {
+    Packet p = FlatLine(10, 20, 100, 20, 128, 64, 255);
+    DrawLineFlat2(p.data(), 4);
+    ASSERT_EQ(scene.count, 1u);
+    ASSERT_EQ(Record().vertexCount, 2);
+    EXPECT_EQ(Screen(), (Points{{786452.0f, 786469.5f}, {786632.0f, 786469.5f}}));
+    for (int k = 0; k < 2; ++k) {
+        const GrVertex& v = Record().vertices[k];
+        EXPECT_EQ(v.r, 256.0f);
+        EXPECT_EQ(v.g, 128.0f);
+        EXPECT_EQ(v.b, 510.0f);
+        EXPECT_EQ(v.a, 255.0f);
+        EXPECT_EQ(v.oow, 0.05f);
+    }
+    EXPECT_EQ(scene.blendModes[0], 0);
+    EXPECT_EQ(scene.textureSlots[0], 99);
+}
+
+TEST_F(LineTest, FlatLinesAreNeitherClippedNorTransparent) {
+    Packet mode;
+    mode.U16(8, 0x0040);
+    DoDrMode(mode.data());
+    drawState.fullBright = 0;
+    Packet far = FlatLine(-1000, -1000, 5000, 3000, 1, 2, 3, 0x03);
+    DrawLineFlat2(far.data(), 1);
+    ASSERT_EQ(scene.count, 1u);
+    EXPECT_EQ(Screen(), (Points{{784432.0f, 784557.0f}, {796432.0f, 792057.0f}}));
+    EXPECT_EQ(ColorsOf(), (Colors(2, {2.0f, 4.0f, 6.0f})));
+    EXPECT_EQ(Record().vertices[0].a, 255.0f);
+    EXPECT_EQ(scene.blendModes[0], 0);
+    EXPECT_EQ(drawState.fullBright, 0);
+}
+
+TEST_F(LineTest, FourPointOutlineRecordsInItsOwnOrder) {
+    Packet first = FlatLine(0, 0, 1, 1);
+    DrawLineFlat2(first.data(), 1);
+    Packet outline = FlatLine(0, 0, 10, 0, 100, 0, 0);
+    outline.Xy(16, 10, 20).Xy(20, 0, 20);
+    DrawLineFlat4(outline.data(), 8);
+    ASSERT_EQ(scene.count, 5u);
+    // Points 0 (0, 0), 1 (10, 0), 2 (10, 20), 3 (0, 20) on the screen.
+    const std::pair<float, float> p0{786432.0f, 786432.0f}, p1{786452.0f, 786432.0f}, p2{786452.0f, 786469.5f},
+        p3{786432.0f, 786469.5f};
+    EXPECT_EQ(Screen(1), (Points{p0, p1}));
+    EXPECT_EQ(Screen(2), (Points{p2, p3}));
+    EXPECT_EQ(Screen(3), (Points{p0, p3}));
+    EXPECT_EQ(Screen(4), (Points{p1, p2}));
+    for (int i = 1; i <= 4; ++i) {
+        SCOPED_TRACE(testing::Message() << "record " << i);
+        EXPECT_EQ(ColorsOf(i), (Colors(2, {200.0f, 0.0f, 0.0f})));
+        EXPECT_EQ(Record(i).vertices[0].oow, 0.025f);
+        EXPECT_EQ(Record(i).vertices[1].oow, 0.025f);
+        EXPECT_EQ(scene.textureSlots[i], 99);
+    }
+}
+
+TEST_F(LineTest, DrawOffsetMovesFlatPoints) {
+    SetDrawEnv(5, -3, 100, 100);
+    Packet p = FlatLine(0, 0, 0, 0);
+    DrawLineFlat2(p.data(), 1);
+    EXPECT_EQ(Screen(), (Points(2, {786442.0f, 786426.375f})));
+}
+
+TEST_F(LineTest, OowIsScaleXOverTheDivisorTimesATenth) {
+    const struct {
+        int resolution, divisor;
+        float oow;
+    } cases[] = {
+        {3, 4, 0.05f}, {3, 1, 0.2f}, {3, -4, -0.05f}, {0, 2, 0.05f},
+        {3, 0, 0.2f},  // a zero divisor counts as 1
+        {0, 0, 0.1f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "resolution " << c.resolution << " divisor " << c.divisor);
+        InitHost(host, c.resolution);
+        Packet p = FlatLine(0, 0, 10, 10);
+        p.Xy(16, 10, 0).Xy(20, 0, 10);
+        DrawLineFlat2(p.data(), c.divisor);
+        DrawLineFlat4(p.data(), c.divisor);
+        ASSERT_EQ(scene.count, 5u);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(Record(i).vertices[0].oow, c.oow);
+            EXPECT_EQ(Record(i).vertices[1].oow, c.oow);
+        }
+    }
+}
+
+TEST_F(LineTest, GouraudLinesAreKeptOnlyWhole) {
+    SetDrawEnv(0, 0, 320, 240);
+    const struct {
+        int x0, y0, x1, y1;
+        Points kept;  // empty: dropped
+    } cases[] = {
+        {0, 0, 320, 240, {{786432.0f, 786432.0f}, {787072.0f, 786882.0f}}},
+        {10, 10, 330, 10, {}},
+        {400, 10, 500, 10, {}},
+        {10, -5, 10, -1, {}},
+        {-10, 5, 0, 5, {{786432.0f, 786441.375f}, {786432.0f, 786441.375f}}},
+        {100, 20, 10, 200, {{786632.0f, 786469.5f}, {786452.0f, 786807.0f}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x0 << ", " << c.y0 << " to " << c.x1 << ", " << c.y1);
+        vrastex::EmptySceneList();
+        Packet p = GouraudLine(c.x0, c.y0, c.x1, c.y1);
+        DrawLineGouraud(p.data());
+        if (c.kept.empty()) {
+            EXPECT_EQ(scene.count, 0u);
+            continue;
+        }
+        ASSERT_EQ(scene.count, 1u);
+        ASSERT_EQ(Record().vertexCount, 2);
+        EXPECT_EQ(Screen(), c.kept);
+        EXPECT_EQ(Record().vertices[0].oow, 1.0f);
+        EXPECT_EQ(Record().vertices[1].a, 255.0f);
+        EXPECT_EQ(scene.blendModes[0], 0);
+        EXPECT_EQ(scene.textureSlots[0], 99);
+    }
+}
+
+TEST_F(LineTest, GouraudEndColoursAreShaded) {
+    Packet p = GouraudLine(10, 10, 50, 50, {0, 0, 0}, {200, 100, 50});
+    DrawLineGouraud(p.data());
+    ASSERT_EQ(scene.count, 1u);
+    EXPECT_EQ(ColorsOf(), (Colors{{0, 0, 0}, {255, 200, 100}}));
+}
+
+TEST_F(LineTest, SemiTransparentGouraudLineTakesTheCurrentMode) {
+    Packet mode;
+    mode.U16(8, 0x0040);
+    DoDrMode(mode.data());
+    Packet inside = GouraudLine(10, 10, 50, 50, {}, {}, 0x02);
+    DrawLineGouraud(inside.data());
+    ASSERT_EQ(scene.count, 1u);
+    EXPECT_EQ(Record().vertices[0].a, 128.0f);
+    EXPECT_EQ(Record().vertices[1].a, 128.0f);
+    EXPECT_EQ(scene.blendModes[0], 2);
+    Packet outside = GouraudLine(400, 10, 450, 50, {}, {}, 0x02);
+    DrawLineGouraud(outside.data());
+    EXPECT_EQ(scene.count, 1u);
+}
+
+TEST_F(LineTest, GouraudLineKeepsTheFullBrightFlagOfTheLastPolygon) {
+    Packet bright;
+    bright.U8(7, 0x01).Xy(8, -50, 10).Xy(12, -10, 10).Xy(16, -30, 50);  // clipped away
+    DrawFlat(bright.data());
+    Packet line = GouraudLine(10, 10, 50, 50, {10, 20, 30}, {0, 0, 0});
+    DrawLineGouraud(line.data());
+    Packet plain;
+    plain.Xy(8, -50, 10).Xy(12, -10, 10).Xy(16, -30, 50);
+    DrawFlat(plain.data());
+    Packet ownBit = GouraudLine(10, 10, 50, 50, {10, 20, 30}, {0, 0, 0}, 0x01);
+    DrawLineGouraud(ownBit.data());
+    ASSERT_EQ(scene.count, 2u);
+    EXPECT_EQ(ColorsOf(0), (Colors(2, {255, 255, 255})));
+    EXPECT_EQ(ColorsOf(1), (Colors{{20, 40, 60}, {0, 0, 0}}));
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// Pause and resume: the card is closed with Glide's state saved, reopened at
+// the stored resolution with the state restored, and every texture page is
+// downloaded again from the staging surface as it is then.
+#include "device/pause.h"
+
+#include <cstring>
+
+#include "glide_api.h"
+#include "support/plugin_fixture.h"
+#include "texture/slot_table.h"
+#include "texture/staging.h"
+
+using vrastex::savedGlideState;
+using vrastex::slotTable;
+using vrastex::staging;
+
+namespace {
+
+using V = std::vector<std::int64_t>;
+constexpr int kStride = 4096;
+
+std::int64_t Address(const void* p) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(p)); }
+
+GrState Snapshot() {
+    GrState state;
+    std::memset(&state, 0, sizeof state);
+    grGlideGetState(&state);
+    return state;
+}
+
+bool SameState(const GrState& a, const GrState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+class PauseTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        OpenAt(3);
+    }
+    std::uint16_t& At(int row, int column) { return host.staging[row * kStride + column]; }
+};
+
+TEST_F(PauseTest, PauseSavesTheStateClosesAndReturnsTheControlResult) {
+    for (int result : {1, 0}) {
+        SCOPED_TRACE(testing::Message() << "control result " << result);
+        standinClearLog();
+        standinSetControlResult(result);
+        EXPECT_EQ(pause_render(), result);
+        EXPECT_EQ(CallNames(), (std::vector<std::string>{"grGlideGetState", "grSstWinClose", "grSstControl"}));
+        EXPECT_EQ(Args(OnlyCall("grGlideGetState")), V{Address(&savedGlideState)});
+        EXPECT_EQ(Args(OnlyCall("grSstControl")), V{2});
+    }
+}
+
+TEST_F(PauseTest, ResumeReopensRestoresAndReloadsEveryPage) {
+    pause_render();
+    const GrState saved = savedGlideState;
+    standinClearLog();
+    unpause_render();
+    std::vector<std::string> expected = {"grSstControl", "grSstWinOpen", "grGlideSetState", "grTexMinAddress"};
+    for (int n = 0; n < 17; ++n)
+        expected.insert(expected.end(), {"grTexTextureMemRequired", "grTexMaxAddress", "grTexDownloadMipMapLevel"});
+    ASSERT_EQ(CallNames(), expected);
+    EXPECT_EQ(Args(OnlyCall("grSstControl")), V{1});
+    EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 7, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(Args(OnlyCall("grGlideSetState")), V{Address(&savedGlideState)});
+    EXPECT_TRUE(SameState(savedGlideState, saved));
+    EXPECT_EQ(standinErrorCount(), 0);
+}
+
+TEST_F(PauseTest, ResumeUsesTheResolutionOfTheLastInitEvenAFailedOne) {
+    pause_render();
+    standinSetWinOpenResult(0);
+    EXPECT_EQ(fxInit(0, 4, 0), 0);  // 800 x 600 chosen, then the open fails
+    standinSetWinOpenResult(1);
+    standinClearLog();
+    unpause_render();
+    EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 8, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(standinScreenWidth(), 800);
+}
+
+TEST_F(PauseTest, ResumeDownloadsTheStagingSurfaceAsItIsNow) {
+    LoadTextures();
+    pause_render();
+    // New contents at each page's first two rows (so halving keeps them).
+    for (int n = 0; n < 17; ++n) {
+        const int row = n < 11 ? 0 : 256;
+        const int column = 1280 + 256 * (n % 11);
+        At(row, column) = At(row + 1, column) = static_cast<std::uint16_t>(0x0100 + n);
+    }
+    standinSetTexAddressRange(0, 0x100, 0x1FFFF8);
+    standinClearLog();
+    unpause_render();
+    const auto downloads = CallsNamed("grTexDownloadMipMapLevel");
+    ASSERT_EQ(downloads.size(), 17u);
+    // Page order from the start of TMU 0: 0x100 + 65,536 n, then 0x30100 + 131,072 (n - 3).
+    const std::uint32_t start[17] = {0x100,    0x10100,  0x20100,  0x30100,  0x50100,  0x70100,
+                                     0x90100,  0xB0100,  0xD0100,  0xF0100,  0x110100, 0x130100,
+                                     0x150100, 0x170100, 0x190100, 0x1B0100, 0x1D0100};
+    for (int n = 0; n < 17; ++n) {
+        SCOPED_TRACE(testing::Message() << "page " << n);
+        EXPECT_EQ(downloads[n]->args[0], 0);
+        EXPECT_EQ(downloads[n]->args[1], start[n]);
+        EXPECT_EQ(downloads[n]->args[4], n <= 2 ? 2 : 3);
+        ASSERT_GT(downloads[n]->pixelCount, 0);
+        EXPECT_EQ(downloads[n]->pixels[0], 0x0100 + n);
+        EXPECT_EQ(slotTable.slots[n].startAddress, start[n]);
+        EXPECT_EQ(slotTable.slots[n].inUse, 1);
+        std::uint16_t texel = 0;
+        standinReadTexMemory(0, start[n], &texel, 2);
+        EXPECT_EQ(texel, 0x0100 + n);
+    }
+}
+
+TEST_F(PauseTest, ResumeLeavesThePagesCurrentFlagAlone) {
+    for (int flag : {0, 1}) {
+        staging.pagesCurrent = flag;
+        pause_render();
+        standinClearLog();
+        unpause_render();
+        EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 17);
+        EXPECT_EQ(staging.pagesCurrent, flag);
+    }
+}
+
+TEST_F(PauseTest, StateInForceAtPauseIsBackAfterResume) {
+    // Blend state of a semi-transparent record in mode 1, plus chroma-keying,
+    // culling and filtering of our own on top of what fxInit set.
+    Packet mode;
+    mode.U16(8, 0x0020);
+    DoDrMode(mode.data());
+    Packet semi;
+    semi.U8(7, 0x02).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
+    DrawFlat(semi.data());
+    RenderScene();
+    grCullMode(2);
+    grChromakeyValue(0x00123456);
+    grTexFilterMode(0, 0, 1);
+    const GrState inForce = Snapshot();
+
+    pause_render();
+    unpause_render();
+    EXPECT_TRUE(SameState(Snapshot(), inForce));
+
+    // Reopening alone would not have brought it back.
+    grSstWinClose();
+    grSstWinOpen(0, 7, 0, 0, 0, 2, 0);
+    EXPECT_FALSE(SameState(Snapshot(), inForce));
+}
+
+}  // namespace

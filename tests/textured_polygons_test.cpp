@@ -1,0 +1,386 @@
+// Textured triangles and quadrilaterals: the texture page word, placeholders,
+// the redirected cells of page 12, the page t-scale, transparency and the
+// colour-table rule, vertex orders and per-vertex colours.
+#include "scene/textured_polygons.h"
+
+#include "device/device.h"
+#include "scene/draw_state.h"
+#include "scene/scene_list.h"
+#include "support/plugin_fixture.h"
+#include "texture/staging.h"
+
+using vrastex::device;
+using vrastex::drawState;
+using vrastex::scene;
+using vrastex::SceneRecord;
+using vrastex::staging;
+
+namespace {
+
+constexpr float kSnap = 786432.0f;
+constexpr int kPage12 = 0x0016;  // page column 6, page row 1
+
+struct TexVertex {
+    int x, y, u, v;
+    int r = 0, g = 0, b = 0;
+};
+
+// DrawFlatTexture(4) packet: colour at 4, vertex k at 8 + 8k (x, y, u, v),
+// colour-table word at 14, page word at 22.
+Packet FlatTexture(const std::vector<TexVertex>& vs, int pageWord, int code = 0, int tableWord = 0) {
+    Packet p;
+    p.Rgb(4, 40, 50, 60).U8(7, code).U16(14, tableWord);
+    for (std::size_t k = 0; k < vs.size(); ++k)
+        p.Xy(8 + 8 * k, vs[k].x, vs[k].y).U8(12 + 8 * k, vs[k].u).U8(13 + 8 * k, vs[k].v);
+    p.U16(22, pageWord);
+    return p;
+}
+
+// DrawGouraudTexture(4) packet: vertex k at 4 + 12k (r, g, b, -, x, y, u, v),
+// page word at 26.
+Packet GouraudTexture(const std::vector<TexVertex>& vs, int pageWord, int code = 0) {
+    Packet p;
+    for (std::size_t k = 0; k < vs.size(); ++k) {
+        const int at = 4 + 12 * static_cast<int>(k);
+        p.Rgb(at, vs[k].r, vs[k].g, vs[k].b).Xy(at + 4, vs[k].x, vs[k].y).U8(at + 8, vs[k].u).U8(at + 9, vs[k].v);
+    }
+    p.U8(7, code).U16(26, pageWord);
+    return p;
+}
+
+const std::vector<TexVertex> kTriangle = {{10, 10, 10, 20}, {100, 10, 20, 20}, {10, 100, 30, 20}};
+
+class TexturedTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        InitHost(host, 3);  // screen scale x 2.0
+        device.screenScaleY = 2.0;
+        SetDrawEnv(0, 0, 320, 256);
+    }
+    static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
+    static std::vector<std::pair<float, float>> HostPoints(int i = 0) {
+        std::vector<std::pair<float, float>> points;
+        for (int k = 0; k < Record(i).vertexCount; ++k)
+            points.emplace_back((Record(i).vertices[k].x - kSnap) / 2.0f, (Record(i).vertices[k].y - kSnap) / 2.0f);
+        return points;
+    }
+    static std::vector<std::pair<float, float>> TexCoords(int i = 0) {
+        std::vector<std::pair<float, float>> st;
+        for (int k = 0; k < Record(i).vertexCount; ++k)
+            st.emplace_back(Record(i).vertices[k].tmuvtx[0].sow, Record(i).vertices[k].tmuvtx[0].tow);
+        return st;
+    }
+    static void Move(int targetX, int targetY, int sourceX, int sourceY) {
+        Packet p;
+        p.Xy(8, targetX, targetY).Xy(12, sourceX, sourceY);
+        DoDrMove(p.data());
+    }
+};
+
+using Pairs = std::vector<std::pair<float, float>>;
+
+TEST_F(TexturedTest, PageWordSelectsTheSlot) {
+    const struct {
+        int word, slot;  // -1: dropped
+    } cases[] = {
+        {0x0005, 0}, {0x000F, 10}, {0x0015, 11}, {0x001B, 17}, {0x001C, -1},
+        {0x0004, -1}, {0x0010, 6}, {0x0800, 17}, {0x0805, -1}, {0xF78A, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << "word " << c.word);
+        vrastex::EmptySceneList();
+        Packet p = FlatTexture(kTriangle, c.word);
+        DrawFlatTexture(p.data());
+        if (c.slot < 0) {
+            EXPECT_EQ(scene.count, 0u);
+            continue;
+        }
+        ASSERT_EQ(scene.count, 1u);
+        EXPECT_EQ(scene.textureSlots[0], c.slot);
+        if (c.slot == 17) {
+            for (int k = 0; k < Record().vertexCount; ++k) EXPECT_EQ(Record().vertices[k].tmuvtx[0].tow, 0.0f);
+        }
+    }
+}
+
+TEST_F(TexturedTest, DroppedPacketsStillSetBlendModeAndFullBright) {
+    const std::vector<TexVertex> offArea = {{-50, 10, 0, 0}, {-10, 10, 0, 0}, {-30, 50, 0, 0}};
+    const std::vector<TexVertex> placeholder = {{-1, 10, 0, 0}, {-1, 20, 0, 0}, {-1, 30, 0, 0}};
+    const struct {
+        const char* what;
+        Packet packet;
+    } cases[] = {
+        {"clipped away", FlatTexture(offArea, 0x0065, 0x01)},
+        {"slot 18", FlatTexture(kTriangle, 0x007C, 0x01)},
+        {"placeholder", FlatTexture(placeholder, 0x0065, 0x01)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        drawState.blendMode = 0;
+        drawState.fullBright = 0;
+        Packet p = c.packet;
+        DrawFlatTexture(p.data());
+        EXPECT_EQ(scene.count, 0u);
+        EXPECT_EQ(drawState.blendMode, 3u);
+        EXPECT_EQ(drawState.fullBright, 1);
+    }
+}
+
+// The placeholder test runs before the redirect, so whether the packet's u, v
+// were rewritten tells whether it got past the test.
+TEST_F(TexturedTest, AllXOfMinusOneIsAPlaceholderOnlyForFlatPackets) {
+    Move(384, 448, 656, 128);  // cell 0 -> slot 5, origin (64, 128)
+    const std::vector<TexVertex> allMinusOne = {{-1, 10, 0, 192}, {-1, 20, 1, 193}, {-1, 30, 2, 194}, {-1, 40, 3, 195}};
+    const std::vector<TexVertex> firstThree(allMinusOne.begin(), allMinusOne.begin() + 3);
+    std::vector<TexVertex> oneAtZero = firstThree;
+    oneAtZero[2].x = 0;
+    std::vector<TexVertex> fourthAt100 = allMinusOne;
+    fourthAt100[3].x = 100;
+    const struct {
+        const char* what;
+        void (*draw)(void*);
+        Packet packet;
+        bool rewritten;
+    } cases[] = {
+        {"flat, three -1", DrawFlatTexture, FlatTexture(firstThree, kPage12), false},
+        {"flat, one at 0", DrawFlatTexture, FlatTexture(oneAtZero, kPage12), true},
+        {"flat4, four -1", DrawFlatTexture4, FlatTexture(allMinusOne, kPage12), false},
+        {"flat4, fourth at 100", DrawFlatTexture4, FlatTexture(fourthAt100, kPage12), true},
+        {"gouraud, three -1", DrawGouraudTexture, GouraudTexture(firstThree, kPage12), true},
+        {"gouraud4, four -1", DrawGouraudTexture4, GouraudTexture(allMinusOne, kPage12), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Packet p = c.packet;
+        c.draw(p.data());
+        EXPECT_EQ(p.bytes[12], c.rewritten ? 64 : 0);
+        EXPECT_EQ(p.bytes[13], c.rewritten ? 128 : 192);
+    }
+    // A packet that passes the test draws as usual: the edge at x = -1 is cut
+    // off at x = 0, leaving (100, 50) and two crossings.
+    vrastex::EmptySceneList();
+    Packet drawn = FlatTexture({{-1, 10, 0, 0}, {-1, 100, 0, 0}, {100, 50, 0, 0}}, 0x0005);
+    DrawFlatTexture(drawn.data());
+    ASSERT_EQ(scene.count, 1u);
+    ASSERT_EQ(Record().vertexCount, 3);
+    int onTheBound = 0;
+    for (int k = 0; k < 3; ++k) onTheBound += Record().vertices[k].x == kSnap;
+    EXPECT_EQ(onTheBound, 2);
+}
+
+TEST_F(TexturedTest, RedirectedCellRewritesThePacketAndDrawsFromTheSource) {
+    Move(432, 480, 656, 128);  // cell 14 -> slot 5, origin (64, 128)
+    Packet p = FlatTexture({{10, 10, 200, 230}, {100, 10, 205, 231}, {10, 100, 220, 250}}, kPage12);
+    DrawFlatTexture(p.data());
+    // (u & 31, v & 31) moved to the origin: (8, 6), (13, 7), (28, 26).
+    EXPECT_EQ(p.bytes[12], 72);
+    EXPECT_EQ(p.bytes[13], 134);
+    EXPECT_EQ(p.bytes[20], 77);
+    EXPECT_EQ(p.bytes[21], 135);
+    EXPECT_EQ(p.bytes[28], 92);
+    EXPECT_EQ(p.bytes[29], 154);
+    ASSERT_EQ(scene.count, 1u);
+    EXPECT_EQ(scene.textureSlots[0], 5);
+    // Pulled toward the means (80.3, 141): stored in the order 1, 2, 0, t-scale 1.0.
+    EXPECT_EQ(TexCoords(), (Pairs{{78, 136}, {91, 153}, {73, 135}}));
+}
+
+TEST_F(TexturedTest, RedirectWrapsInsideThePage) {
+    Move(408, 448, 703, 250);  // cell 3 -> slot 5, origin (252, 250)
+    Packet p = GouraudTexture({{10, 10, 127, 223}, {100, 10, 96, 192}, {10, 100, 100, 200}}, kPage12);
+    DrawGouraudTexture(p.data());
+    EXPECT_EQ(p.bytes[12], 27);  // 252 + 31 - 256
+    EXPECT_EQ(p.bytes[13], 25);  // 250 + 31 - 256
+    EXPECT_EQ(p.bytes[24], 252);
+    EXPECT_EQ(p.bytes[25], 250);
+    EXPECT_EQ(p.bytes[36], 0);  // 252 + 4 - 256
+    EXPECT_EQ(p.bytes[37], 2);  // 250 + 8 - 256
+    EXPECT_EQ(scene.textureSlots[0], 5);
+}
+
+TEST_F(TexturedTest, UntouchedCellDrawsFromSlotZeroAtTheOrigin) {
+    Packet p = FlatTexture({{10, 10, 200, 230}, {100, 10, 205, 231}, {10, 100, 220, 250}}, kPage12);
+    DrawFlatTexture(p.data());
+    EXPECT_EQ(p.bytes[12], 8);
+    EXPECT_EQ(p.bytes[13], 6);
+    ASSERT_EQ(scene.count, 1u);
+    EXPECT_EQ(scene.textureSlots[0], 0);
+    // u 8, 13, 28 -> 9, 14, 27; v 6, 7, 26 -> 7, 8, 25, halved by slot 0's t-scale.
+    EXPECT_EQ(TexCoords(), (Pairs{{14, 4}, {27, 12.5f}, {9, 3.5f}}));
+}
+
+TEST_F(TexturedTest, PageTwelveAboveTheCellsDrawsFromItselfUnchanged) {
+    Move(432, 448, 656, 128);
+    Packet p = FlatTexture({{10, 10, 200, 191}, {100, 10, 210, 250}, {10, 100, 220, 100}}, kPage12);
+    const Packet before = p;
+    DrawFlatTexture(p.data());
+    EXPECT_EQ(p.bytes, before.bytes);
+    ASSERT_EQ(scene.count, 1u);
+    EXPECT_EQ(scene.textureSlots[0], 12);
+    // u 200, 210, 220 -> 201, 211, 219; v 191, 250, 100 (mean 180.3) -> 190, 249, 101.
+    EXPECT_EQ(TexCoords(), (Pairs{{211, 249}, {219, 101}, {201, 190}}));
+}
+
+TEST_F(TexturedTest, CellWhoseSourceNamesNoPageDropsThePacket) {
+    const struct {
+        int sourceX, sourceY, slot;  // -1: dropped
+    } cases[] = {{0, 0, -1}, {320, 512, -1}, {704, 300, 17}, {1023, 0, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "source " << c.sourceX << ", " << c.sourceY);
+        vrastex::EmptySceneList();
+        Move(408, 448, c.sourceX, c.sourceY);  // cell 3
+        Packet p = FlatTexture({{10, 10, 100, 200}, {100, 10, 110, 200}, {10, 100, 100, 210}}, kPage12);
+        DrawFlatTexture(p.data());
+        if (c.slot < 0) {
+            EXPECT_EQ(scene.count, 0u);
+        } else {
+            ASSERT_EQ(scene.count, 1u);
+            EXPECT_EQ(scene.textureSlots[0], c.slot);
+        }
+    }
+}
+
+TEST_F(TexturedTest, TowIsVTimesTheSlotsTScaleAndSowIsU) {
+    const struct {
+        int word, slot;
+        float tow;
+    } cases[] = {
+        {0x0005, 0, 100.0f}, {0x0006, 1, 100.0f}, {0x0007, 2, 100.0f},  {0x0008, 3, 200.0f},
+        {0x000F, 10, 200.0f}, {0x0015, 11, 200.0f}, {0x001A, 16, 200.0f}, {0x001B, 17, 0.0f},
+    };
+    // v 199 at every vertex is pulled to 200; u 10, 20, 30 to 11, 21, 29.
+    const std::vector<TexVertex> vs = {{10, 10, 10, 199}, {100, 10, 20, 199}, {10, 100, 30, 199}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "slot " << c.slot);
+        vrastex::EmptySceneList();
+        Packet p = FlatTexture(vs, c.word);
+        DrawFlatTexture(p.data());
+        ASSERT_EQ(scene.count, 1u);
+        EXPECT_EQ(scene.textureSlots[0], c.slot);
+        EXPECT_EQ(TexCoords(), (Pairs{{21, c.tow}, {29, c.tow}, {11, c.tow}}));
+    }
+}
+
+TEST_F(TexturedTest, FlatQuadColourTableWordMakesOpaqueQuadsSeeThrough) {
+    const std::vector<TexVertex> quad = {{10, 10, 0, 0}, {50, 10, 0, 0}, {10, 50, 0, 0}, {50, 50, 0, 0}};
+    const struct {
+        int tableWord, code, pageWord;
+        int blend;
+        float alpha;
+    } cases[] = {
+        {0x7FC5, 0, 0x0005, 3, 100.0f}, {0x0002, 0, 0x0005, 3, 100.0f}, {0x000D, 0, 0x0025, 3, 100.0f},
+        {0x0001, 0, 0x0005, 0, 255.0f}, {0x000E, 0, 0x0005, 0, 255.0f}, {0x000F, 0, 0x0005, 0, 255.0f},
+        {0xFFF0, 0, 0x0005, 0, 255.0f}, {0x7FC5, 2, 0x0025, 1, 128.0f}, {0x7FC5, 2, 0x0005, 0, 128.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << "table word " << c.tableWord << " code " << c.code);
+        vrastex::EmptySceneList();
+        Packet p = FlatTexture(quad, c.pageWord, c.code, c.tableWord);
+        DrawFlatTexture4(p.data());
+        ASSERT_EQ(scene.count, 1u);
+        EXPECT_EQ(scene.blendModes[0], c.blend);
+        for (int k = 0; k < Record().vertexCount; ++k) EXPECT_EQ(Record().vertices[k].a, c.alpha);
+    }
+    // The other textured exports do not read the word.
+    vrastex::EmptySceneList();
+    Packet triangle = FlatTexture(kTriangle, 0x0005, 0, 0x0005);
+    DrawFlatTexture(triangle.data());
+    Packet gouraud = GouraudTexture(quad, 0x0005);
+    gouraud.U16(14, 0x0005);
+    DrawGouraudTexture4(gouraud.data());
+    ASSERT_EQ(scene.count, 2u);
+    EXPECT_EQ(scene.blendModes[0], 0);
+    EXPECT_EQ(Record(0).vertices[0].a, 255.0f);
+    EXPECT_EQ(scene.blendModes[1], 0);
+    EXPECT_EQ(Record(1).vertices[0].a, 255.0f);
+}
+
+TEST_F(TexturedTest, SemiTransparentPacketsGetAlpha128AndTheirOwnMode) {
+    const std::vector<TexVertex> quad = {{10, 10, 0, 0}, {50, 10, 0, 0}, {10, 50, 0, 0}, {50, 50, 0, 0}};
+    for (int mode = 0; mode < 4; ++mode) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        vrastex::EmptySceneList();
+        const int word = 0x0005 | (mode << 5);
+        Packet a = FlatTexture(kTriangle, word, 0x02);
+        DrawFlatTexture(a.data());
+        Packet b = FlatTexture(quad, word, 0x02);
+        DrawFlatTexture4(b.data());
+        Packet c = GouraudTexture(kTriangle, word, 0x02);
+        DrawGouraudTexture(c.data());
+        Packet d = GouraudTexture(quad, word, 0x02);
+        DrawGouraudTexture4(d.data());
+        ASSERT_EQ(scene.count, 4u);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(scene.blendModes[i], mode);
+            for (int k = 0; k < Record(i).vertexCount; ++k) EXPECT_EQ(Record(i).vertices[k].a, 128.0f);
+        }
+    }
+}
+
+TEST_F(TexturedTest, VertexOrdersPositionsAndFixedFields) {
+    const std::vector<TexVertex> tri = {{10, 10, 0, 0}, {100, 10, 0, 0}, {10, 100, 0, 0}};
+    const std::vector<TexVertex> quad = {{10, 10, 0, 0}, {50, 10, 0, 0}, {10, 50, 0, 0}, {50, 50, 0, 0}};
+    // Records start with a marker in every field the exports leave alone.
+    for (int i = 0; i < 4; ++i)
+        for (GrVertex& v : scene.records[i].vertices) v.z = v.ooz = v.tmuvtx[1].sow = v.tmuvtx[1].oow = -7.0f;
+    Packet a = FlatTexture(tri, 0x0008);
+    DrawFlatTexture(a.data());
+    Packet b = FlatTexture(quad, 0x0008);
+    DrawFlatTexture4(b.data());
+    Packet c = GouraudTexture(tri, 0x0008);
+    DrawGouraudTexture(c.data());
+    Packet d = GouraudTexture(quad, 0x0008);
+    DrawGouraudTexture4(d.data());
+    ASSERT_EQ(scene.count, 4u);
+    const Pairs triangleOrder = {{100, 10}, {10, 100}, {10, 10}};       // packet 1, 2, 0
+    const Pairs quadOrder = {{50, 10}, {50, 50}, {10, 50}, {10, 10}};   // packet 1, 3, 2, 0
+    EXPECT_EQ(HostPoints(0), triangleOrder);
+    EXPECT_EQ(HostPoints(1), quadOrder);
+    EXPECT_EQ(HostPoints(2), triangleOrder);
+    EXPECT_EQ(HostPoints(3), quadOrder);
+    EXPECT_EQ(Record(0).vertices[0].x, 786632.0f);
+    EXPECT_EQ(Record(0).vertices[0].y, 786452.0f);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(testing::Message() << "record " << i);
+        for (int k = 0; k < Record(i).vertexCount; ++k) {
+            const GrVertex& v = Record(i).vertices[k];
+            EXPECT_EQ(v.oow, 1.0f);
+            EXPECT_EQ(v.tmuvtx[0].oow, 1.0f);
+            EXPECT_EQ(v.z, -7.0f);
+            EXPECT_EQ(v.ooz, -7.0f);
+            EXPECT_EQ(v.tmuvtx[1].sow, -7.0f);
+            EXPECT_EQ(v.tmuvtx[1].oow, -7.0f);
+        }
+        EXPECT_EQ(scene.textureSlots[i], 3);
+    }
+}
+
+TEST_F(TexturedTest, ColoursComeFromTheirOffsetsAndAreShaded) {
+    const std::vector<TexVertex> quad = {{10, 10, 0, 0, 10, 20, 30},
+                                         {50, 10, 0, 0, 40, 50, 60},
+                                         {10, 50, 0, 0, 70, 80, 90},
+                                         {50, 50, 0, 0, 100, 110, 120}};
+    using Colors = std::vector<std::array<float, 3>>;
+    const auto colors = [](int i) {
+        Colors out;
+        for (int k = 0; k < Record(i).vertexCount; ++k)
+            out.push_back({Record(i).vertices[k].r, Record(i).vertices[k].g, Record(i).vertices[k].b});
+        return out;
+    };
+    Packet tri = GouraudTexture({quad.begin(), quad.begin() + 3}, 0x0005);
+    DrawGouraudTexture(tri.data());
+    Packet four = GouraudTexture(quad, 0x0005);
+    DrawGouraudTexture4(four.data());
+    Packet flat = FlatTexture(quad, 0x0005);  // colour bytes 4-6: 40, 50, 60
+    DrawFlatTexture4(flat.data());
+    Packet bright = GouraudTexture(quad, 0x0005, 0x01);
+    DrawGouraudTexture4(bright.data());
+    ASSERT_EQ(scene.count, 4u);
+    EXPECT_EQ(colors(0), (Colors{{80, 100, 120}, {140, 160, 180}, {20, 40, 60}}));
+    EXPECT_EQ(colors(1), (Colors{{80, 100, 120}, {200, 220, 240}, {140, 160, 180}, {20, 40, 60}}));
+    EXPECT_EQ(colors(2), (Colors(4, {80, 100, 120})));
+    EXPECT_EQ(colors(3), (Colors(4, {255, 255, 255})));
+}
+
+}  // namespace
