@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Builds the 32-bit Windows release and packs it:
+#
+#   release/vrastex-<version>/
+#       vrastex.dll    the plug-in (i686, x87, imports KERNEL32.dll only)
+#       glide2x.dll    the project's Glide 2.x stand-in, i686, stripped, for
+#                      trying the plug-in without a 3Dfx card
+#       README.md      what the package holds and how to install it
+#       LICENSE
+#       SHA256SUMS
+#   release/vrastex-<version>.zip   the folder above
+#
+# vrastex.dll must pass scripts/check-dll.sh and glide2x.dll must export every
+# decorated Glide name before anything is packed. The version is the CMake
+# project version. Needs the Debian packages cmake, ninja-build,
+# g++-mingw-w64-i686-win32 (with binutils-mingw-w64-i686), binutils (strings)
+# and zip (or python3).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+version=$(sed -n 's/^project(vrastex VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt | head -n1)
+if [[ -z "$version" ]]; then
+    echo "release: no project version found in CMakeLists.txt" >&2
+    exit 1
+fi
+name=vrastex-$version
+build=$root/build-win32
+out=$root/release
+stage=$out/$name
+
+echo "== Building $name (preset win32)"
+cmake --preset win32
+cmake --build --preset win32
+
+echo "== Checking vrastex.dll"
+scripts/check-dll.sh "$build/vrastex.dll"
+
+echo "== Checking glide2x.dll"
+if [[ ! -f "$build/glide2x.dll" ]]; then
+    echo "release: $build/glide2x.dll was not built (the stand-in has no Windows build)" >&2
+    exit 1
+fi
+i686-w64-mingw32-objdump -p "$build/glide2x.dll" |
+    awk '/^\[Ordinal\/Name Pointer\] Table/ { t = 1; next } t && /^[[:space:]]*$/ { t = 0 }
+         t { sub(/^[[:space:]]*\[ *[0-9]+\] /, ""); print }' | LC_ALL=C sort >"$build/glide2x.exports"
+sed -n 's/^[[:space:]]*X(\([A-Za-z0-9_]*\), *\([0-9]*\)).*/_\1@\2/p' src/glide/glide_entry_points.h |
+    LC_ALL=C sort >"$build/glide2x.expected"
+expected_count=$(wc -l <"$build/glide2x.expected")
+missing=$(LC_ALL=C comm -23 "$build/glide2x.expected" "$build/glide2x.exports")
+if [[ "$expected_count" -ne 121 ]]; then
+    echo "release: expected 121 Glide entry points in src/glide/glide_entry_points.h, found $expected_count" >&2
+    exit 1
+fi
+if [[ -n "$missing" ]]; then
+    echo "release: glide2x.dll lacks these Glide exports:" >&2
+    echo "$missing" | sed 's/^/    /' >&2
+    exit 1
+fi
+if ! i686-w64-mingw32-objdump -f "$build/glide2x.dll" | grep -q 'file format pei-i386'; then
+    echo "release: glide2x.dll is not an i386 DLL" >&2
+    exit 1
+fi
+echo "ok:   glide2x.dll exports all $expected_count decorated Glide names"
+
+echo "== Assembling $stage"
+rm -rf "$stage" "$out/$name.zip"
+mkdir -p "$stage"
+cp "$build/vrastex.dll" "$stage/"
+i686-w64-mingw32-strip -o "$stage/glide2x.dll" "$build/glide2x.dll"
+cp LICENSE "$stage/LICENSE"
+cat >"$stage/README.md" <<EOF
+# vrastex $version
+
+vrastex is a renderer plug-in for 32-bit Windows: \`vrastex.dll\` draws a
+host program's pictures on a 3Dfx card through Glide 2.x, which it loads at
+run time from \`glide2x.dll\`.
+
+## Contents
+
+| file | what |
+|---|---|
+| \`vrastex.dll\` | the plug-in: 34 exports, x86 (P6 instruction set, x87 floating point), imports only \`LoadLibraryA\` and \`GetProcAddress\` from KERNEL32.dll |
+| \`glide2x.dll\` | the project's Glide 2.x stand-in: all 121 Glide 2.x entry points in software, with a call log; for trying the plug-in without a 3Dfx card |
+| \`LICENSE\` | MIT licence |
+| \`SHA256SUMS\` | SHA-256 of every other file (\`sha256sum -c SHA256SUMS\`) |
+
+## Installing
+
+Copy \`vrastex.dll\` into the host program's folder (or wherever the host
+loads its renderer plug-ins from). With a 3Dfx card, the \`glide2x.dll\` of
+the card's driver must be where Windows finds DLLs (the host's folder or the
+system folder); do not copy the stand-in over it. Without a card, put the
+stand-in \`glide2x.dll\` beside \`vrastex.dll\`: the host then runs, and
+nothing is shown on screen.
+
+The plug-in keeps no settings: the host passes the screen resolution and the
+texture filtering choice when it opens the card.
+EOF
+(
+    cd "$stage"
+    sha256sum LICENSE README.md glide2x.dll vrastex.dll >SHA256SUMS
+    sha256sum -c --quiet SHA256SUMS
+)
+
+# Fixed time stamps so the zip's bytes depend only on the files.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
+find "$stage" -exec touch -h -d "@$epoch" {} +
+
+echo "== Packing $out/$name.zip"
+(
+    cd "$out"
+    if command -v zip >/dev/null 2>&1; then
+        find "$name" | LC_ALL=C sort | zip -q -X -D "$name.zip" -@
+    elif command -v python3 >/dev/null 2>&1; then
+        python3 -m zipfile -c "$name.zip" "$name"
+    else
+        cmake -E tar cf "$name.zip" --format=zip "$name"
+    fi
+)
+if command -v unzip >/dev/null 2>&1; then
+    unzip -l "$out/$name.zip"
+fi
+echo "release: $stage"
+echo "release: $out/$name.zip"
+cat "$stage/SHA256SUMS"
