@@ -48,7 +48,9 @@ def tiles16():
             elif bx < 3 or by < 3:
                 i = 14  # mortar
             else:
-                i = 1 + ((x * 7 + y * 13 + (x // 64) * 5) // 9) % 12
+                brick = (x + (16 if brick_row % 2 else 0)) // 64 + brick_row * 5
+                speckle = 1 if (x * 31 + y * 17) % 11 == 0 else 0
+                i = 1 + (brick * 7 + speckle) % 12
             if (x - 128) ** 2 + (y - 128) ** 2 < 30 ** 2:
                 i = 15  # a lamp in the middle
             row.append(i)
