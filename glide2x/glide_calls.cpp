@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "glide/glide_binding.h"
+#include "raster.h"
 #include "record.h"
 #include "script.h"
 #include "standin.h"
@@ -246,8 +247,9 @@ GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vl
         call.vertexCount = count > 0 ? count : 0;
         CommitCall(call);
     }
-    if (count > 0 && (ilist == nullptr || vlist == nullptr)) ReportError("grDrawPolygon: null list");
-    RequireWindow("grDrawPolygon");
+    const bool lists = !(count > 0 && (ilist == nullptr || vlist == nullptr));
+    if (!lists) ReportError("grDrawPolygon: null list");
+    if (RequireWindow("grDrawPolygon") && lists) DrawFanCall("grDrawPolygon", count, ilist, vlist);
 }
 
 GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
@@ -260,7 +262,7 @@ GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const Gr
         CommitCall(call);
     }
     if (!a || !b || !c) ReportError("grDrawTriangle: null vertex");
-    RequireWindow("grDrawTriangle");
+    if (RequireWindow("grDrawTriangle") && a && b && c) DrawTriangleCall("grDrawTriangle", *a, *b, *c);
 }
 
 GLIDE_EXPORT(void) grColorCombine(FxI32 function, FxI32 factor, FxI32 local, FxI32 other, FxBool invert) {
@@ -285,6 +287,18 @@ GLIDE_EXPORT(void) grAlphaBlendFunction(FxI32 rgbSrc, FxI32 rgbDst, FxI32 alphaS
 GLIDE_EXPORT(void) grConstantColorValue(FxU32 color) {
     Record(GLIDE_grConstantColorValue, color);
     State().constantColor = color;
+}
+
+// Not among the entry points the plug-in calls, but with real behaviour: it
+// is logged like the others without one (its name and argument; the text form
+// prints the name only) and sets the dither mode the drawing uses.
+GLIDE_EXPORT(void) grDitherMode(FxI32 mode) {
+    if (CallsObserved()) {
+        StandinCall call = NewCall(GLIDE_grDitherMode);
+        AddInt(call, mode);
+        CommitCall(call);
+    }
+    State().ditherMode = mode;
 }
 
 GLIDE_EXPORT(void) grDepthMask(FxBool enable) {
@@ -339,7 +353,7 @@ GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
         CommitCall(call);
     }
     if (!a || !b) ReportError("grDrawLine: null vertex");
-    RequireWindow("grDrawLine");
+    if (RequireWindow("grDrawLine") && a && b) DrawLineCall("grDrawLine", *a, *b);
 }
 
 GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
@@ -352,7 +366,9 @@ GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
         CommitCall(call);
     }
     if (count > 0 && vlist == nullptr) ReportError("grDrawPolygonVertexList: null list");
-    RequireWindow("grDrawPolygonVertexList");
+    if (RequireWindow("grDrawPolygonVertexList") && vlist) {
+        DrawFanCall("grDrawPolygonVertexList", count, nullptr, vlist);
+    }
 }
 
 GLIDE_EXPORT(FxU32) grTexMinAddress(FxI32 tmu) {

@@ -43,6 +43,7 @@ StandinRenderState DefaultRenderState(int screenWidth, int screenHeight) {
         tmu.minFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
         tmu.magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
     }
+    s.ditherMode = 2;  // GR_DITHER_4x4
     return s;
 }
 

@@ -78,6 +78,7 @@ struct StandinRenderState {
     FxI32 clipMaxX;
     FxI32 clipMaxY;
     StandinTmuState tmu[STANDIN_STATE_TMUS];
+    FxI32 ditherMode;  // grDitherMode: 0 off, 1 2x2, 2 4x4
 };
 
 static_assert(sizeof(StandinRenderState) <= sizeof(GrState), "the rendering state must fit a GrState");
@@ -87,7 +88,8 @@ static_assert(sizeof(StandinRenderState) % 4 == 0 && alignof(StandinRenderState)
 // screen, colour combine (SCALE_OTHER, ONE, ITERATED, ITERATED), alpha combine
 // (SCALE_OTHER, ONE, NONE, CONSTANT), constant colour 0xFFFFFFFF, no culling,
 // depth mask off, blending (ONE, ZERO, ONE, ZERO), chroma key off with value 0,
-// gamma 1.7, every TMU clamp/point-sampled with combine ZERO/NONE and no source.
+// gamma 1.7, every TMU clamp/point-sampled with combine ZERO/NONE and no source,
+// 4x4 dithering.
 StandinRenderState DefaultRenderState(int screenWidth, int screenHeight);
 
 // The screen opened by grSstWinOpen. Buffers are row-major, row 0 at the top.

@@ -13,3 +13,8 @@ if(NOT WIN32)
   target_compile_definitions(standin_test PRIVATE
     STANDIN_MISSING_LAST_LIBRARY="$<TARGET_FILE:glide2x_missing_last>")
 endif()
+
+# The drawing: coverage, texturing, combine, blending and dithering by hand.
+add_executable(raster_test ${PROJECT_SOURCE_DIR}/tests/raster_test.cpp)
+target_link_libraries(raster_test PRIVATE glide2x GTest::gtest_main)
+gtest_discover_tests(raster_test)

@@ -1,6 +1,7 @@
-// The Glide entry points the plug-in binds but never calls. Each takes its
-// argument slots (one int per 4 bytes, so a stdcall caller's stack stays
-// balanced), records its name and first arguments, and returns 0.
+// The Glide entry points the plug-in binds but never calls, less grDitherMode
+// (glide_calls.cpp gives it behaviour). Each takes its argument slots (one int
+// per 4 bytes, so a stdcall caller's stack stays balanced), records its name
+// and first arguments, and returns 0.
 #include <initializer_list>
 
 #include "glide/glide_binding.h"
@@ -34,7 +35,6 @@
     X(grDepthBufferFunction, 4) \
     X(grDepthBufferMode, 4) \
     X(grDisableAllEffects, 0) \
-    X(grDitherMode, 4) \
     X(grDrawPlanarPolygon, 12) \
     X(grDrawPlanarPolygonVertexList, 8) \
     X(grDrawPoint, 4) \
@@ -157,12 +157,14 @@ GLIDE_ENTRY_POINTS(STANDIN_BYTES_OF)
 STANDIN_UNUSED_ENTRY_POINTS(STANDIN_CHECK_BYTES)
 #undef STANDIN_CHECK_BYTES
 
-// Together with the entry points of glide_calls.cpp the list covers all of
-// them (duplicates would not link).
+// Together with the entry points of glide_calls.cpp (the 38 the plug-in
+// calls and grDitherMode) the list covers all of them (duplicates would not
+// link).
 #define STANDIN_COUNT_UNUSED(name, bytes) +1
 #define STANDIN_COUNT_CALLED(Ret, name, ...) +1
+static_assert(kBytes_grDitherMode == 4);
 constexpr int kDefined = 0 STANDIN_UNUSED_ENTRY_POINTS(STANDIN_COUNT_UNUSED)
-    GLIDE_CALLED_ENTRY_POINTS(STANDIN_COUNT_CALLED);
+    GLIDE_CALLED_ENTRY_POINTS(STANDIN_COUNT_CALLED) + 1;
 #undef STANDIN_COUNT_UNUSED
 #undef STANDIN_COUNT_CALLED
 #if defined(STANDIN_WITHOUT_LAST_ENTRY)

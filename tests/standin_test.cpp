@@ -513,6 +513,19 @@ TEST_F(Standin, WinOpenSetsTheLibraryDefaults) {
     EXPECT_EQ(s.gamma, 1.7f);
     EXPECT_EQ(s.tmu[0].clampS, GR_TEXTURECLAMP_CLAMP);
     EXPECT_EQ(s.tmu[1].minFilter, GR_TEXTUREFILTER_POINT_SAMPLED);
+    EXPECT_EQ(s.ditherMode, 2);  // GR_DITHER_4x4
+}
+
+TEST_F(Standin, DitherModeIsLoggedByNameAndSetsTheState) {
+    Open640x480();
+    grDitherMode(0);
+    EXPECT_STREQ(LastCall().name, "grDitherMode");
+    EXPECT_EQ(LastCall().argCount, 1);
+    EXPECT_EQ(LastCall().args[0], 0);
+    EXPECT_EQ(LastLine(), "grDitherMode");
+    EXPECT_EQ(CurrentState().ditherMode, 0);
+    grDitherMode(1);
+    EXPECT_EQ(CurrentState().ditherMode, 1);
 }
 
 TEST_F(Standin, StateCallsChangeTheState) {
