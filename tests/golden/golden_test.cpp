@@ -1,0 +1,88 @@
+// Golden images: the demo script rendered through the plug-in and the
+// software Glide must give exactly the committed frames and Glide trace.
+// After an intended change, VRASTEX_UPDATE_GOLDENS=1 rewrites them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "pictures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Line number (1-based) of the first difference, 0 when equal.
+int FirstDifferentLine(const std::string& a, const std::string& b) {
+    std::istringstream left(a), right(b);
+    std::string l, r;
+    for (int line = 1;; ++line) {
+        const bool hasLeft = static_cast<bool>(std::getline(left, l));
+        const bool hasRight = static_cast<bool>(std::getline(right, r));
+        if (!hasLeft && !hasRight) return 0;
+        if (hasLeft != hasRight || l != r) return line;
+    }
+}
+
+void RenderDemo(const fs::path& out) {
+    fs::remove_all(out);
+    fs::create_directories(out);
+    const std::string command = std::string("\"") + VRASTEX_REPLAY_EXE + "\" --out \"" + out.string() +
+                                "\" --trace \"" + (out / "trace.txt").string() + "\" \"" +
+                                VRASTEX_SOURCE_DIR + "/examples/demo.replay\" > \"" +
+                                (out / "summary.txt").string() + "\"";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+TEST(Golden, DemoFramesAndTraceMatchExactly) {
+    const fs::path golden = fs::path(VRASTEX_SOURCE_DIR) / "tests/golden/demo";
+    const fs::path out = fs::path(VRASTEX_BINARY_DIR) / "golden-demo";
+    RenderDemo(out);
+
+    if (std::getenv("VRASTEX_UPDATE_GOLDENS")) {
+        for (const auto& entry : fs::directory_iterator(golden)) fs::remove(entry.path());
+        for (const auto& entry : fs::directory_iterator(out))
+            if (entry.path().extension() == ".png" || entry.path().filename() == "trace.txt")
+                fs::copy_file(entry.path(), golden / entry.path().filename());
+        GTEST_SKIP() << "goldens rewritten in " << golden;
+    }
+
+    int frames = 0;
+    for (int n = 1;; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%04d.png", n);
+        const bool hasGolden = fs::exists(golden / name);
+        const bool hasFrame = fs::exists(out / name);
+        ASSERT_EQ(hasFrame, hasGolden) << name;
+        if (!hasGolden) break;
+        ++frames;
+        replay::PngImage expected, actual;
+        std::string error;
+        ASSERT_TRUE(replay::ReadPng((golden / name).string(), expected, error)) << error;
+        ASSERT_TRUE(replay::ReadPng((out / name).string(), actual, error)) << error;
+        ASSERT_EQ(actual.width, expected.width) << name;
+        ASSERT_EQ(actual.height, expected.height) << name;
+        std::size_t differing = 0, first = 0;
+        for (std::size_t i = 0; i < expected.pixels.size(); ++i) {
+            if (actual.pixels[i] != expected.pixels[i] && differing++ == 0) first = i / 3;
+        }
+        EXPECT_EQ(differing, 0u) << name << ": first different pixel at (" << first % expected.width << ", "
+                                 << first / expected.width << ")";
+    }
+    EXPECT_EQ(frames, 6);
+
+    const int line = FirstDifferentLine(ReadFile(golden / "trace.txt"), ReadFile(out / "trace.txt"));
+    EXPECT_EQ(line, 0) << "the Glide trace first differs at line " << line;
+}
+
+}  // namespace
