@@ -27,7 +27,7 @@ const int glideArgBytes[GLIDE_ENTRY_COUNT] = {
 
 // The typed signatures must agree with the byte counts the names are built from.
 namespace {
-#define GLIDE_BYTES_OF(name, bytes) constexpr int kBytes_##name = bytes;
+#define GLIDE_BYTES_OF(name, bytes) [[maybe_unused]] constexpr int kBytes_##name = bytes;
 GLIDE_ENTRY_POINTS(GLIDE_BYTES_OF)
 #undef GLIDE_BYTES_OF
 #define GLIDE_CHECK_SIGNATURE(Ret, name, ...) \

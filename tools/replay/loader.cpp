@@ -22,7 +22,17 @@ std::filesystem::path ExecutableDirectory() {
 
 void* OpenLibrary(const std::filesystem::path& path, std::string& error) {
     HMODULE module = LoadLibraryA(path.string().c_str());
-    if (module == nullptr) error = path.string() + ": LoadLibrary failed with error " + std::to_string(GetLastError());
+    if (module == nullptr) {
+        const DWORD code = GetLastError();
+        char text[256] = "";
+        const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                            0, text, sizeof text, nullptr);
+        std::string reason(text, length);
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
+            reason.pop_back();
+        error = path.string() + ": LoadLibrary failed with error " + std::to_string(code) +
+                (reason.empty() ? "" : " (" + reason + ")");
+    }
     return reinterpret_cast<void*>(module);
 }
 

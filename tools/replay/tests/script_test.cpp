@@ -284,15 +284,15 @@ protected:
 
     void SetUp() override {
         // 2 x 1 RGB: pure red, then (8, 16, 24).
-        ASSERT_TRUE(replay_test::WritePng(dir / "rgb pair.png", 2, 1, PNG_FORMAT_RGB, {255, 0, 0, 8, 16, 24}));
+        ASSERT_TRUE(replay_test::WritePng(dir / "rgb pair.png", 2, 1, replay_test::kPngRgb, {255, 0, 0, 8, 16, 24}));
         // 8 x 2 palette of 4 colours (2-bit file), indices 0..3.
-        ASSERT_TRUE(replay_test::WritePng(dir / "pal.png", 8, 2, PNG_FORMAT_RGB_COLORMAP,
+        ASSERT_TRUE(replay_test::WritePng(dir / "pal.png", 8, 2, replay_test::kPngPalette,
                                           {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 1, 1, 2, 2, 2, 2},
                                           {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}));
         // 4 x 1 palette of 20 colours (8-bit file), indices 17, 3, 0, 0.
         std::vector<std::uint8_t> colours(60, 0);
-        ASSERT_TRUE(replay_test::WritePng(dir / "pal20.png", 4, 1, PNG_FORMAT_RGB_COLORMAP, {17, 3, 0, 0}, colours));
-        ASSERT_TRUE(replay_test::WritePng(dir / "grey.png", 2, 2, PNG_FORMAT_GRAY, {0, 1, 2, 3}));
+        ASSERT_TRUE(replay_test::WritePng(dir / "pal20.png", 4, 1, replay_test::kPngPalette, {17, 3, 0, 0}, colours));
+        ASSERT_TRUE(replay_test::WritePng(dir / "grey.png", 2, 2, replay_test::kPngGrey, {0, 1, 2, 3}));
         replay_test::WriteText(dir / "text.png", "not a picture\n");
     }
 
