@@ -150,7 +150,7 @@ void RecordUnused(GlideEntry entry, std::initializer_list<int> args) {
 }
 
 // The list must name each entry point with the bytes the binding looks it up with.
-#define STANDIN_BYTES_OF(name, bytes) constexpr int kBytes_##name = bytes;
+#define STANDIN_BYTES_OF(name, bytes) [[maybe_unused]] constexpr int kBytes_##name = bytes;
 GLIDE_ENTRY_POINTS(STANDIN_BYTES_OF)
 #undef STANDIN_BYTES_OF
 #define STANDIN_CHECK_BYTES(name, bytes) static_assert(kBytes_##name == bytes, #name);
