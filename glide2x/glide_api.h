@@ -10,5 +10,5 @@ extern "C" {
 GLIDE_CALLED_ENTRY_POINTS(STANDIN_DECLARE_GLIDE)
 #undef STANDIN_DECLARE_GLIDE
 // Not called by the plug-in; GR_DITHER_DISABLE 0, 2x2 1, 4x4 2 (the default).
-void GLIDECALL grDitherMode(FxI32 mode);
+int GLIDECALL grDitherMode(int mode);  // bound-only: takes an int slot, returns 0
 }

@@ -289,18 +289,6 @@ GLIDE_EXPORT(void) grConstantColorValue(FxU32 color) {
     State().constantColor = color;
 }
 
-// Not among the entry points the plug-in calls, but with real behaviour: it
-// is logged like the others without one (its name and argument; the text form
-// prints the name only) and sets the dither mode the drawing uses.
-GLIDE_EXPORT(void) grDitherMode(FxI32 mode) {
-    if (CallsObserved()) {
-        StandinCall call = NewCall(GLIDE_grDitherMode);
-        AddInt(call, mode);
-        CommitCall(call);
-    }
-    State().ditherMode = mode;
-}
-
 GLIDE_EXPORT(void) grDepthMask(FxBool enable) {
     Record(GLIDE_grDepthMask, enable);
     State().depthMask = enable;

@@ -37,7 +37,7 @@ TraceFile& Trace() {
 }
 
 const char* const kEntryNames[GLIDE_ENTRY_COUNT] = {
-#define STANDIN_ENTRY_NAME(name, bytes) #name,
+#define STANDIN_ENTRY_NAME(name, bytes, role) #name,
     GLIDE_ENTRY_POINTS(STANDIN_ENTRY_NAME)
 #undef STANDIN_ENTRY_NAME
 };

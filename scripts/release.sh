@@ -45,7 +45,7 @@ fi
 i686-w64-mingw32-objdump -p "$build/glide2x.dll" |
     awk '/^\[Ordinal\/Name Pointer\] Table/ { t = 1; next } t && /^[[:space:]]*$/ { t = 0 }
          t { sub(/^[[:space:]]*\[ *[0-9]+\] /, ""); print }' | LC_ALL=C sort >"$build/glide2x.exports"
-sed -n 's/^[[:space:]]*X(\([A-Za-z0-9_]*\), *\([0-9]*\)).*/_\1@\2/p' src/glide/glide_entry_points.h |
+sed -n 's/^[[:space:]]*X(\([A-Za-z0-9_]*\), *\([0-9]*\), *[A-Z]*).*/_\1@\2/p' src/glide/glide_entry_points.h |
     LC_ALL=C sort >"$build/glide2x.expected"
 expected_count=$(wc -l <"$build/glide2x.expected")
 missing=$(LC_ALL=C comm -23 "$build/glide2x.expected" "$build/glide2x.exports")

@@ -860,7 +860,7 @@ TEST_F(Standin, CallsNeedingAWindowReportErrors) {
 #if !defined(_WIN32)
 TEST_F(Standin, ExportsEveryGlideName) {
     const char* const names[] = {
-#define STANDIN_TEST_NAME(name, bytes) #name,
+#define STANDIN_TEST_NAME(name, bytes, role) #name,
         GLIDE_ENTRY_POINTS(STANDIN_TEST_NAME)
 #undef STANDIN_TEST_NAME
     };

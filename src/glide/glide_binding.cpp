@@ -8,32 +8,47 @@
 GlideProc glideProcs[GLIDE_ENTRY_COUNT];
 
 const char* const glideDecoratedNames[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_DECORATED(name, bytes) "_" #name "@" #bytes,
+#define GLIDE_DECORATED(name, bytes, role) "_" #name "@" #bytes,
     GLIDE_ENTRY_POINTS(GLIDE_DECORATED)
 #undef GLIDE_DECORATED
 };
 
 const char* const glidePlainNames[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_PLAIN(name, bytes) #name,
+#define GLIDE_PLAIN(name, bytes, role) #name,
     GLIDE_ENTRY_POINTS(GLIDE_PLAIN)
 #undef GLIDE_PLAIN
 };
 
 const int glideArgBytes[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_BYTES(name, bytes) bytes,
+#define GLIDE_BYTES(name, bytes, role) bytes,
     GLIDE_ENTRY_POINTS(GLIDE_BYTES)
 #undef GLIDE_BYTES
 };
 
 // The typed signatures must agree with the byte counts the names are built from.
 namespace {
-#define GLIDE_BYTES_OF(name, bytes) [[maybe_unused]] constexpr int kBytes_##name = bytes;
+#define GLIDE_BYTES_OF(name, bytes, role) [[maybe_unused]] constexpr int kBytes_##name = bytes;
 GLIDE_ENTRY_POINTS(GLIDE_BYTES_OF)
 #undef GLIDE_BYTES_OF
 #define GLIDE_CHECK_SIGNATURE(Ret, name, ...) \
     static_assert(GlideParamBytes(GlideFn_##name{}) == kBytes_##name, #name);
 GLIDE_CALLED_ENTRY_POINTS(GLIDE_CHECK_SIGNATURE)
 #undef GLIDE_CHECK_SIGNATURE
+
+// The entries marked CALLED in the list are exactly those with a signature.
+constexpr int kCALLEDRole = 1;
+constexpr int kBOUNDRole = 0;
+#define GLIDE_ROLE_OF(name, bytes, role) [[maybe_unused]] constexpr int kRole_##name = k##role##Role;
+GLIDE_ENTRY_POINTS(GLIDE_ROLE_OF)
+#undef GLIDE_ROLE_OF
+#define GLIDE_CHECK_ROLE(Ret, name, ...) static_assert(kRole_##name == kCALLEDRole, #name);
+GLIDE_CALLED_ENTRY_POINTS(GLIDE_CHECK_ROLE)
+#undef GLIDE_CHECK_ROLE
+#define GLIDE_ROLE_COUNT(name, bytes, role) +k##role##Role
+#define GLIDE_SIGNATURE_COUNT(Ret, name, ...) +1
+static_assert(0 GLIDE_ENTRY_POINTS(GLIDE_ROLE_COUNT) == 0 GLIDE_CALLED_ENTRY_POINTS(GLIDE_SIGNATURE_COUNT));
+#undef GLIDE_ROLE_COUNT
+#undef GLIDE_SIGNATURE_COUNT
 }  // namespace
 
 int BindGlide() {
