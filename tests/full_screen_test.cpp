@@ -16,17 +16,6 @@ namespace {
 using V = std::vector<std::int64_t>;
 constexpr int kPitch = 4096;  // picture pixels per row: 8192 bytes
 
-std::int64_t Address(const void* p) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(p)); }
-
-GrState Snapshot() {
-    GrState state;
-    std::memset(&state, 0, sizeof state);
-    grGlideGetState(&state);
-    return state;
-}
-
-bool SameState(const GrState& a, const GrState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 class FullScreenTest : public PluginTest {
 protected:
     void SetUp() override {
@@ -172,13 +161,13 @@ TEST_F(FullScreenTest, BlitScreenLeavesTheGlideStateAsItFoundIt) {
     grAlphaBlendFunction(1, 1, 4, 0);
     grColorCombine(3, 9, 0, 1, 0);
     grDepthMask(1);
-    const GrState before = Snapshot();
+    const GrState before = GlideStateSnapshot();
     BlitScreen(picture.data(), 320, 240);
-    EXPECT_TRUE(SameState(Snapshot(), before));
+    EXPECT_TRUE(SameGlideState(GlideStateSnapshot(), before));
     // What it set in between did differ.
     standinClearLog();
     grCullMode(0);
-    EXPECT_FALSE(SameState(Snapshot(), before));
+    EXPECT_FALSE(SameGlideState(GlideStateSnapshot(), before));
 }
 
 TEST_F(FullScreenTest, BlitScreenPixelsLandInTheBackBufferAs565) {

@@ -19,17 +19,6 @@ namespace {
 using V = std::vector<std::int64_t>;
 constexpr int kStride = 4096;
 
-std::int64_t Address(const void* p) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(p)); }
-
-GrState Snapshot() {
-    GrState state;
-    std::memset(&state, 0, sizeof state);
-    grGlideGetState(&state);
-    return state;
-}
-
-bool SameState(const GrState& a, const GrState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 class PauseTest : public PluginTest {
 protected:
     void SetUp() override {
@@ -63,7 +52,7 @@ TEST_F(PauseTest, ResumeReopensRestoresAndReloadsEveryPage) {
     EXPECT_EQ(Args(OnlyCall("grSstControl")), V{1});
     EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 7, 0, 0, 0, 2, 0}));
     EXPECT_EQ(Args(OnlyCall("grGlideSetState")), V{Address(&savedGlideState)});
-    EXPECT_TRUE(SameState(savedGlideState, saved));
+    EXPECT_TRUE(SameGlideState(savedGlideState, saved));
     EXPECT_EQ(standinErrorCount(), 0);
 }
 
@@ -135,16 +124,16 @@ TEST_F(PauseTest, StateInForceAtPauseIsBackAfterResume) {
     grCullMode(2);
     grChromakeyValue(0x00123456);
     grTexFilterMode(0, 0, 1);
-    const GrState inForce = Snapshot();
+    const GrState inForce = GlideStateSnapshot();
 
     pause_render();
     unpause_render();
-    EXPECT_TRUE(SameState(Snapshot(), inForce));
+    EXPECT_TRUE(SameGlideState(GlideStateSnapshot(), inForce));
 
     // Reopening alone would not have brought it back.
     grSstWinClose();
     grSstWinOpen(0, 7, 0, 0, 0, 2, 0);
-    EXPECT_FALSE(SameState(Snapshot(), inForce));
+    EXPECT_FALSE(SameGlideState(GlideStateSnapshot(), inForce));
 }
 
 }  // namespace

@@ -27,13 +27,7 @@ protected:
         SetDrawEnv(0, 0, 319, 255);
     }
     static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
-    // Record vertices back in host units.
-    static std::vector<std::pair<float, float>> HostPoints(int i = 0) {
-        std::vector<std::pair<float, float>> points;
-        for (int k = 0; k < Record(i).vertexCount; ++k)
-            points.emplace_back((Record(i).vertices[k].x - kSnap) / 2.0f, (Record(i).vertices[k].y - kSnap) / 2.0f);
-        return points;
-    }
+    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return RecordHostPoints(i); }
     static std::vector<std::array<float, 3>> Colors(int i = 0) {
         std::vector<std::array<float, 3>> colors;
         for (int k = 0; k < Record(i).vertexCount; ++k)

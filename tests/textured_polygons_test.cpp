@@ -59,12 +59,7 @@ protected:
         SetDrawEnv(0, 0, 320, 256);
     }
     static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
-    static std::vector<std::pair<float, float>> HostPoints(int i = 0) {
-        std::vector<std::pair<float, float>> points;
-        for (int k = 0; k < Record(i).vertexCount; ++k)
-            points.emplace_back((Record(i).vertices[k].x - kSnap) / 2.0f, (Record(i).vertices[k].y - kSnap) / 2.0f);
-        return points;
-    }
+    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return RecordHostPoints(i); }
     static std::vector<std::pair<float, float>> TexCoords(int i = 0) {
         std::vector<std::pair<float, float>> st;
         for (int k = 0; k < Record(i).vertexCount; ++k)

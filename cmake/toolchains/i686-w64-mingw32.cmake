@@ -6,26 +6,13 @@
 # -march=i686 -mfpmath=387 -mno-sse. Executables and DLLs link libgcc and
 # libstdc++ statically so nothing beyond system DLLs is needed beside them,
 # with no time stamp in the PE header so that a build is reproducible.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(VRASTEX_MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VRASTEX_MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${VRASTEX_MINGW_TRIPLET}-g++)
-set(CMAKE_RC_COMPILER ${VRASTEX_MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VRASTEX_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 
 set(CMAKE_C_FLAGS_INIT "-march=i686 -mtune=generic -mfpmath=387 -mno-sse -mno-mmx")
 set(CMAKE_CXX_FLAGS_INIT "-march=i686 -mtune=generic -mfpmath=387 -mno-sse -mno-mmx")
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 
 # No default emulator: running 32-bit Windows programs needs Wine's 32-bit
 # part (wine32, an i386 package). Pass -DCMAKE_CROSSCOMPILING_EMULATOR=wine

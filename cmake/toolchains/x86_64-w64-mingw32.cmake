@@ -3,23 +3,10 @@
 # x86_64 floating point is SSE2 by definition; nothing to choose here.
 # Executables and DLLs link libgcc and libstdc++ statically, with no time
 # stamp in the PE header so that a build is reproducible.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(VRASTEX_MINGW_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VRASTEX_MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${VRASTEX_MINGW_TRIPLET}-g++)
-set(CMAKE_RC_COMPILER ${VRASTEX_MINGW_TRIPLET}-windres)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${VRASTEX_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 
 # Test programs built here run under Wine (Debian's wine64 package; its
 # launcher is "wine").

@@ -1,5 +1,7 @@
 #include "support/plugin_fixture.h"
 
+#include "glide_api.h"
+
 #include "device/device.h"
 #include "device/full_screen.h"
 #include "device/pause.h"
@@ -84,4 +86,26 @@ int CountCalls(const char* name) { return static_cast<int>(CallsNamed(name).size
 
 std::vector<std::int64_t> Args(const StandinCall& call) {
     return std::vector<std::int64_t>(call.args, call.args + call.argCount);
+}
+
+std::int64_t Address(const void* pointer) {
+    return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(pointer));
+}
+
+GrState GlideStateSnapshot() {
+    GrState state;
+    std::memset(&state, 0, sizeof state);
+    grGlideGetState(&state);
+    return state;
+}
+
+bool SameGlideState(const GrState& a, const GrState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+std::vector<std::pair<float, float>> RecordHostPoints(int record) {
+    const auto& r = vrastex::scene.records[record];
+    std::vector<std::pair<float, float>> points;
+    for (int k = 0; k < r.vertexCount; ++k)
+        points.emplace_back(static_cast<float>((r.vertices[k].x - 786432.0) / device.screenScaleX),
+                            static_cast<float>((r.vertices[k].y - 786432.0) / device.screenScaleY));
+    return points;
 }

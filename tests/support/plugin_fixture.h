@@ -66,3 +66,14 @@ int CountCalls(const char* name);
 
 // The integer arguments of a call, as ints.
 std::vector<std::int64_t> Args(const StandinCall& call);
+
+// An address as the log records pointer arguments.
+std::int64_t Address(const void* pointer);
+
+// The stand-in's whole rendering state, as grGlideGetState gives it.
+GrState GlideStateSnapshot();
+bool SameGlideState(const GrState& a, const GrState& b);
+
+// The vertices of scene record `record` back in host units (snap offset
+// removed, divided by the screen scale).
+std::vector<std::pair<float, float>> RecordHostPoints(int record);
