@@ -157,7 +157,8 @@ int Main(int argc, char** argv) {
     char time[32];
     std::snprintf(time, sizeof time, "%.3f s", seconds);
     std::cout << "vrastex-replay: " << Count(totals.frames, "frame") << " written to " << outDir.string() << ", "
-              << Count(totals.drawCalls, "draw call") << ", " << Count(totals.vertices, "vertex", "vertices")
+              << Count(totals.drawCalls, "draw call") << ", " << Count(totals.records, "record") << ", "
+              << Count(totals.vertices, "vertex", "vertices")
               << " sent, " << time << "\n";
     if (totals.failedExpectations > 0) {
         std::cerr << name << ": " << totals.failedExpectations << " expectation(s) failed\n";

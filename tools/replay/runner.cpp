@@ -30,7 +30,8 @@ bool BindPlugin(const std::filesystem::path& pluginPath, PluginApi& plugin, Stan
         !bindStandin(standin.readColorBuffer, "standinReadColorBuffer", true) ||
         !bindStandin(standin.clearLog, "standinClearLog", false) ||
         !bindStandin(standin.errorCount, "standinErrorCount", false) ||
-        !bindStandin(standin.errorText, "standinErrorText", false))
+        !bindStandin(standin.errorText, "standinErrorText", false) ||
+        !bindStandin(standin.findCall, "standinFindCall", false))
         return false;
 
     void* library = OpenLibrary(pluginPath, error);
@@ -206,10 +207,22 @@ private:
         default: break;
         }
         if (Exports()[id].draws) ++totals_.drawCalls;
+        totals_.records += SceneRecordsDrawn();
         // The tool reads nothing from the call log; emptying it keeps the
         // stand-in's copies of downloads and pictures from piling up.
         if (standin_.clearLog) standin_.clearLog();
         return true;
+    }
+
+    // Scene records reach Glide as one grDrawLine or grDrawPolygonVertexList
+    // each (full-screen pictures use other calls), so the log since the last
+    // export call tells how many were drawn.
+    int SceneRecordsDrawn() const {
+        if (!standin_.findCall) return 0;
+        int count = 0;
+        for (const char* name : {"grDrawLine", "grDrawPolygonVertexList"})
+            for (int i = standin_.findCall(name, 0); i >= 0; i = standin_.findCall(name, i + 1)) ++count;
+        return count;
     }
 
     // The visible buffer after a swap, as an 8-bit RGB PNG.

@@ -27,6 +27,8 @@ struct StandinApi {
     // Optional: Glide misuses the stand-in noticed (calls the real library would reject).
     int (*errorCount)() = nullptr;
     const char* (*errorText)(int index) = nullptr;
+    // Optional: finds calls in the log; counts the scene records drawn.
+    int (*findCall)(const char* name, int from) = nullptr;
 };
 
 // Loads the Glide stand-in from the plug-in's directory, then the plug-in,
@@ -36,6 +38,7 @@ bool BindPlugin(const std::filesystem::path& pluginPath, PluginApi& plugin, Stan
 struct RunTotals {
     int frames = 0;            // PNG files written
     int drawCalls = 0;         // Draw* calls made
+    int records = 0;           // scene records the plug-in sent to Glide
     std::uint64_t vertices = 0;  // sum of RenderScene results
     int failedExpectations = 0;
 };

@@ -61,7 +61,7 @@ TEST(ReplayRun, SmokeScriptWritesFramesTraceAndSummary) {
 
     const Outcome run = RunReplay(dir, "--out out --trace trace.txt \"" REPLAY_TESTS_DIR "/scripts/smoke.replay\"");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("vrastex-replay: 3 frames written to out, 13 draw calls, 47 vertices sent, ", 0), 0u)
+    EXPECT_EQ(run.out.rfind("vrastex-replay: 3 frames written to out, 13 draw calls, 16 records, 47 vertices sent, ", 0), 0u)
         << run.out;
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
 
@@ -123,7 +123,7 @@ TEST(ReplayRun, FailedExpectationsExitWithOne) {
     EXPECT_NE(run.out.find("x.replay:5: t DrawFlat: link=0 r=0 g=0 b=0 code=0 x0=1 y0=1 x1=1 y1=50 x2=50 y2=1\n"),
               std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find(", 2 draw calls, 3 vertices sent, "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(", 2 draw calls, 1 record, 3 vertices sent, "), std::string::npos) << run.out;
     EXPECT_TRUE(fs::is_directory(dir / "out"));  // the default output folder
 }
 
