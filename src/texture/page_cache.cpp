@@ -14,20 +14,18 @@ const float kPageTScale[18] = {0.5f, 0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1
 
 namespace {
 
-// Averages rows 2i and 2i + 1 into row i, field by field, rounding down; the
-// flag bit survives when either texel has it.
+// Averages rows 2i and 2i + 1 into row i, each 5-bit field rounded down; the
+// flag bit survives when either texel has it. Per field, floor((a + b) / 2)
+// is (a & b) + ((a ^ b) >> 1); the mask drops each field's low bit before
+// the shift so that no bit crosses into the field below.
 void HalveRows(std::uint16_t* buffer, int width, int height) {
     for (int i = 0; i < height / 2; ++i) {
         for (int column = 0; column < width; ++column) {
-            const std::uint16_t a = ReadPixel(buffer, static_cast<std::int64_t>(2 * i) * width + column);
-            const std::uint16_t b = ReadPixel(buffer, static_cast<std::int64_t>(2 * i + 1) * width + column);
-            unsigned texel = (a | b) & 0x8000u;
-            for (int shift = 0; shift <= 10; shift += 5) {
-                const unsigned sum = ((a >> shift) & 31u) + ((b >> shift) & 31u);
-                texel |= (sum / 2) << shift;
-            }
+            const unsigned a = ReadPixel(buffer, static_cast<std::int64_t>(2 * i) * width + column);
+            const unsigned b = ReadPixel(buffer, static_cast<std::int64_t>(2 * i + 1) * width + column);
+            const unsigned average = (a & b & 0x7FFFu) + (((a ^ b) & 0x7BDEu) >> 1);
             WritePixel(buffer, static_cast<std::int64_t>(i) * width + column,
-                       static_cast<std::uint16_t>(texel));
+                       static_cast<std::uint16_t>(average | ((a | b) & 0x8000u)));
         }
     }
 }

@@ -21,33 +21,34 @@ void WritePixel(std::uint16_t* base, std::int64_t index, std::uint16_t value) {
 
 namespace {
 
-std::uint16_t TableEntry(int index) { return ReadU16(staging.colorTable, 2 * index); }
-
-// Writes one staging pixel at the fixed stride; pixels outside the 4096 x 512
-// surface are dropped so no upload reaches past it.
-void PutStagingPixel(std::int64_t row, std::int64_t column, std::uint16_t value) {
-    if (row < 0 || row >= kStagingRows || column < 0 || column >= kStagingStride) return;
-    WritePixel(device.staging, row * kStagingStride + column, value);
-}
-
+// Indexed pixels: one staging row of 2 (8-bit) or 4 (4-bit) pixels a unit,
+// expanded through the table as converted for this upload. Pixels that would
+// fall outside the 4096 x 512 surface are dropped, the rest land.
 void UploadIndexed(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
                    const std::uint8_t* data) {
     const bool eightBit = staging.colorTableEntries == 256;
-    for (std::int32_t row = 0; row < h; ++row) {
-        std::int64_t column = 4 * static_cast<std::int64_t>(x);
-        for (std::int32_t unit = 0; unit < w; ++unit) {
-            for (int half = 0; half < 2; ++half) {
-                const std::uint8_t byte = *data++;
-                if (eightBit) {
-                    PutStagingPixel(y + row, column++, SwapColor(TableEntry(byte)));
-                } else {
-                    // Bit 15 of a 16-colour table survives: it marks the texel opaque.
-                    const std::uint16_t low = TableEntry(byte & 15);
-                    const std::uint16_t high = TableEntry(byte >> 4);
-                    PutStagingPixel(y + row, column++, SwapColor(low) | (low & 0x8000u));
-                    PutStagingPixel(y + row, column++, SwapColor(high) | (high & 0x8000u));
-                }
-            }
+    // The table converted once per upload: bit 15 survives only in a
+    // 16-colour table, where it marks the texel opaque.
+    std::uint16_t table[256];
+    const int entries = eightBit ? 256 : 16;
+    for (int i = 0; i < entries; ++i) {
+        const std::uint16_t color = ReadU16(staging.colorTable, 2 * i);
+        table[i] = eightBit ? SwapColor(color) : static_cast<std::uint16_t>(SwapColor(color) | (color & 0x8000u));
+    }
+    const std::int64_t firstColumn = 4 * static_cast<std::int64_t>(x);
+    const std::int64_t pixels = static_cast<std::int64_t>(w) * (eightBit ? 2 : 4);
+    const std::int64_t bytesPerRow = 2 * static_cast<std::int64_t>(w);
+    for (std::int32_t row = 0; row < h; ++row, data += bytesPerRow) {
+        const std::int64_t stagingRow = static_cast<std::int64_t>(y) + row;
+        if (stagingRow < 0 || stagingRow >= kStagingRows) continue;
+        // The columns of this row that lie on the surface.
+        const std::int64_t from = firstColumn < 0 ? -firstColumn : 0;
+        const std::int64_t to = firstColumn + pixels > kStagingStride ? kStagingStride - firstColumn : pixels;
+        const std::int64_t rowStart = stagingRow * kStagingStride + firstColumn;
+        for (std::int64_t i = from; i < to; ++i) {
+            const std::uint8_t byte = data[eightBit ? i : i / 2];
+            const int index = eightBit ? byte : (i & 1 ? byte >> 4 : byte & 15);
+            WritePixel(device.staging, rowStart + i, table[index]);
         }
     }
 }
