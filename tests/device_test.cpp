@@ -21,6 +21,20 @@ GrHwConfiguration Board(int type, int texelfx) {
 
 using DeviceTest = PluginTest;
 
+// Where host point (x, y) lands on the screen: a triangle with that point as
+// packet vertex 0 (stored last, rotated by two) is drawn and sent. The draw
+// offset (-16, -16) moves packet point (h + 16) back to host point h.
+GrVertex ScreenPointOf(int x, int y) {
+    SetDrawEnv(-16, -16, 300, 300);
+    Packet tri;
+    tri.Xy(8, x + 16, y + 16).Xy(12, 100, 16).Xy(16, 16, 100);
+    DrawFlat(tri.data());
+    standinClearLog();
+    EXPECT_EQ(RenderScene(), 3u);
+    const auto draws = CallsNamed("grDrawPolygonVertexList");
+    return draws.size() == 1 ? draws[0]->vertices[2] : GrVertex{};
+}
+
 TEST_F(DeviceTest, InitOpensTheCardWithTheFixedStateInOrder) {
     ASSERT_EQ(fxInit(0, 3, 0), 1);
     const std::vector<std::string> expected = {
@@ -82,16 +96,9 @@ TEST_F(DeviceTest, ResolutionIndexSetsModeScaleAndVertexPositions) {
         InitHost(host, c.index);
         EXPECT_EQ(device.screenScaleX, c.scaleX);
         EXPECT_EQ(device.screenScaleY, c.scaleY);
-
-        SetDrawEnv(0, 0, 320, 256);
-        Packet flat;
-        flat.Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
-        DrawFlat(flat.data());
-        ASSERT_EQ(RenderScene(), 3u);
-        const StandinCall& draw = OnlyCall("grDrawPolygonVertexList");
-        // Stored rotated by two: packet vertex 0 comes last.
-        EXPECT_EQ(draw.vertices[2].x, c.x);
-        EXPECT_EQ(draw.vertices[2].y, c.y);
+        const GrVertex point = ScreenPointOf(10, 10);
+        EXPECT_EQ(point.x, c.x);
+        EXPECT_EQ(point.y, c.y);
     }
 }
 
@@ -111,15 +118,9 @@ TEST_F(DeviceTest, ScreenPositionsRoundOnceToNearestFloat) {
         standinReset();
         ResetPluginState();
         OpenAt(c.index);
-        // Draw offset (-16, -16) moves packet point (h + 16) back to host point h.
-        SetDrawEnv(-16, -16, 300, 300);
-        Packet tri;
-        tri.Xy(8, c.hostX + 16, c.hostY + 16).Xy(12, 100, 16).Xy(16, 16, 100);
-        DrawFlat(tri.data());
-        ASSERT_EQ(RenderScene(), 3u);
-        const StandinCall& draw = OnlyCall("grDrawPolygonVertexList");
-        EXPECT_EQ(draw.vertices[2].x, c.x);
-        EXPECT_EQ(draw.vertices[2].y, c.y);
+        const GrVertex point = ScreenPointOf(c.hostX, c.hostY);
+        EXPECT_EQ(point.x, c.x);
+        EXPECT_EQ(point.y, c.y);
     }
 }
 

@@ -82,7 +82,7 @@ public:
     Runner(Script& script, const PluginApi& plugin, const StandinApi& standin, const std::filesystem::path& outDir,
            RunTotals& totals, std::ostream& out, std::ostream& err)
         : script_(script), plugin_(plugin), standin_(standin), outDir_(outDir), totals_(totals), out_(out), err_(err),
-          staging_(std::size_t(kStagingWidth) * kStagingHeight), pageBuffer_(kPageBufferTexels) {}
+          staging_(std::size_t(script.stagingStride) * kStagingHeight), pageBuffer_(kPageBufferTexels) {}
 
     bool Run(std::string& error) {
         for (const Command& command : script_.commands) {

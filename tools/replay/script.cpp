@@ -215,10 +215,6 @@ private:
     int line_ = 0;
     // What the host has handed over so far, followed line by line so that an
     // upload that would write outside the tool's memory is refused up front.
-    bool hostMemory_ = false;
-    std::int64_t stride_ = 0;
-    bool tableCurrent_ = false;
-    bool table256_ = false;
     bool resultSeen_ = false;
     std::map<std::string, int> named_;  // packet name -> block
 
@@ -348,19 +344,16 @@ private:
         script_.commands.push_back(std::move(command));
     }
 
-    // Follows the host's hand-overs that decide where uploads may write.
+    // The staging surface is as wide as the widest stride the script hands
+    // over, so that no direct upload the plug-in allows can leave it.
     void Track(int id, const Command& command) {
-        switch (id) {
-        case kInitVariables: hostMemory_ = true; break;
-        case kInitSurfaces: stride_ = command.words[0]; break;
-        case kLoadTextures:
-        case kUnpauseRender:
-            if (!hostMemory_)
-                Fail(Exports()[id].name + " before InitVariables: the staging surface has not been handed over");
-            if (id == kLoadTextures) tableCurrent_ = false;
-            break;
-        default: break;
-        }
+        if (id != kInitSurfaces) return;
+        const std::int64_t stride = command.words[0];
+        if (stride > kMaxStride)
+            Fail("InitSurfaces stride=" + std::to_string(stride) + " is wider than the tool's staging surface can be (" +
+                 std::to_string(kMaxStride) + " pixels)");
+        else
+            script_.stagingStride = std::max(script_.stagingStride, stride);
     }
 
     void PacketCall(const ExportDef& def, const std::vector<std::string>& tokens, Command& command) {
@@ -387,8 +380,6 @@ private:
             }
         }
         command.words = Words(def, words);
-        if ((command.exportId == kDrawLineFlat2 || command.exportId == kDrawLineFlat4) && command.words[0] == 0)
-            Fail("divisor=0: the oow divisor must not be 0");
         if (named >= 0) {
             command.block = named;
             command.writes = std::move(fields);
@@ -498,7 +489,6 @@ private:
         Block& block = script_.blocks[command.data];
         block.bytes[0] = static_cast<std::uint8_t>(upload.header);
         std::copy(upload.bytes.begin(), upload.bytes.end(), block.bytes.begin() + kUploadHeader);
-        CheckUpload(upload.x, upload.y, upload.w, upload.h, upload.header);
     }
 
     // table=16|256: one row of colours, from words, a fill or a PNG's palette.
@@ -585,33 +575,6 @@ private:
             upload.PutWords(std::vector<std::uint16_t>(static_cast<std::size_t>(units), word));
         } else if (units > 0) {
             Fail("LoadImagePC: missing required argument words=, bytes=, fill= or png=");
-        }
-    }
-
-    // Refuses an upload that would write outside the staging surface, taking
-    // the path the plug-in will take (colour table, indexed or direct).
-    void CheckUpload(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h, std::int64_t header) {
-        if (h == 1 && (w == 16 || w == 256)) {
-            tableCurrent_ = true;
-            table256_ = (header & 3) == 1;
-            return;
-        }
-        if (!hostMemory_) Fail("LoadImagePC before InitVariables: the staging surface has not been handed over");
-        if (w <= 0 || h <= 0) return;
-        const bool direct = (x == 0 && (y == 0 || y == 256)) || !tableCurrent_;
-        const std::string where = "LoadImagePC x=" + std::to_string(x) + " y=" + std::to_string(y) +
-                                  " w=" + std::to_string(w) + " h=" + std::to_string(h);
-        const std::int64_t total = std::int64_t(kStagingWidth) * kStagingHeight;
-        if (direct) {
-            const std::int64_t first = stride_ * y + (x < 320 ? x : 4 * x);
-            const std::int64_t last = first + stride_ * (h - 1);
-            if (std::min(first, last) < 0 || std::max(first, last) + w > total)
-                Fail(where + " would write outside the 4096x512 staging surface (a direct upload at stride " +
-                     std::to_string(stride_) + ")");
-        } else {
-            const std::int64_t pixels = w * (table256_ ? 2 : 4);
-            if (x < 0 || y < 0 || y + h > kStagingHeight || 4 * x + pixels > kStagingWidth)
-                Fail(where + " would write outside the 4096x512 staging surface (an indexed upload)");
         }
     }
 

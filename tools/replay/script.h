@@ -12,9 +12,12 @@
 
 namespace replay {
 
-// Size of the staging surface and the page buffer the tool hands over.
+// Size of the staging surface and the page buffer the tool hands over: 512
+// rows at the widest stride of the script's InitSurfaces calls, at least 4096
+// pixels (the plug-in's fixed stride), at most kMaxStride.
 constexpr int kStagingWidth = 4096;
 constexpr int kStagingHeight = 512;
+constexpr int kMaxStride = 65536;
 constexpr int kPageBufferTexels = 256 * 256;
 // Bytes in front of every upload's data: the host's header, whose first byte
 // a colour-table upload reads.
@@ -62,6 +65,7 @@ struct Script {
     std::string fileName;  // as named in messages
     std::vector<Command> commands;
     std::vector<Block> blocks;
+    std::int64_t stagingStride = kStagingWidth;  // pixels a staging row
 };
 
 struct ScriptError {
