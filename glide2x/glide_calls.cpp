@@ -60,8 +60,8 @@ void CopyTexInfo(StandinCall& call, const GrTexInfo* info) {
 }
 
 bool Is16BitLfbFormat(FxU32 format) {
-    return format == GR_LFB_SRC_FMT_565 || format == GR_LFB_SRC_FMT_555 || format == 2 /* 1555 */ ||
-           (format >= 0xC && format <= 0xF);  // the depth formats and ZA16
+    return format == GR_LFB_SRC_FMT_565 || format == GR_LFB_SRC_FMT_555 || format == GR_LFB_SRC_FMT_1555 ||
+           (format >= GR_LFB_SRC_FMT_565_DEPTH && format <= GR_LFB_SRC_FMT_ZA16);
 }
 
 // Largest block whose pixels the log copies (4096 x 4096).

@@ -46,8 +46,8 @@ bool PerChannel(FxI32 code, bool source) {
 }  // namespace
 
 std::uint16_t DitherTo565(int r, int g, int b, int x, int y, int mode) {
-    if (mode != 1 && mode != 2) return Rgb565(r, g, b);
-    const int d = mode == 2 ? kDither4x4[y & 3][x & 3] : kDither2x2[y & 1][x & 1];
+    if (mode != GR_DITHER_2x2 && mode != GR_DITHER_4x4) return Rgb565(r, g, b);
+    const int d = mode == GR_DITHER_4x4 ? kDither4x4[y & 3][x & 3] : kDither2x2[y & 1][x & 1];
     const int r5 = (2 * r - (r >> 4) + (r >> 7) + d) >> 4;
     const int g6 = (4 * g - (g >> 4) + (g >> 6) + d) >> 4;
     const int b5 = (2 * b - (b >> 4) + (b >> 7) + d) >> 4;
@@ -69,7 +69,7 @@ PixelPipeline::PixelPipeline(const char* caller) {
     }
     width_ = screen.width;
     height_ = screen.height;
-    lowerLeft_ = screen.origin == 1;
+    lowerLeft_ = screen.origin == GR_ORIGIN_LOWER_LEFT;
     minX_ = std::max(0, s.clipMinX);
     minY_ = std::max(0, s.clipMinY);
     maxX_ = std::min(width_, s.clipMaxX);
@@ -123,7 +123,7 @@ PixelPipeline::PixelPipeline(const char* caller) {
     dstPerChannel_ = PerChannel(dstFactor_, false);
 
     dither_ = s.ditherMode;
-    if (dither_ < 0 || dither_ > 2) {
+    if (dither_ < GR_DITHER_DISABLE || dither_ > GR_DITHER_4x4) {
         problems.push_back("dither mode " + std::to_string(dither_) + " (drawn undithered)");
         dither_ = 0;
     }

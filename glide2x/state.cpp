@@ -43,7 +43,7 @@ StandinRenderState DefaultRenderState(int screenWidth, int screenHeight) {
         tmu.minFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
         tmu.magFilter = GR_TEXTUREFILTER_POINT_SAMPLED;
     }
-    s.ditherMode = 2;  // GR_DITHER_4x4
+    s.ditherMode = GR_DITHER_4x4;
     return s;
 }
 
@@ -62,16 +62,16 @@ bool ResolutionSize(FxI32 resolution, int* width, int* height) {
 void UnpackColor(FxU32 color, FxI32 colorFormat, int* r, int* g, int* b, int* a) {
     const int b0 = color & 0xFF, b1 = (color >> 8) & 0xFF, b2 = (color >> 16) & 0xFF, b3 = color >> 24;
     switch (colorFormat) {
-    case 1:  // ABGR: 0xAABBGGRR
+    case GR_COLORFORMAT_ABGR:  // 0xAABBGGRR
         *a = b3, *b = b2, *g = b1, *r = b0;
         break;
-    case 2:  // RGBA: 0xRRGGBBAA
+    case GR_COLORFORMAT_RGBA:  // 0xRRGGBBAA
         *r = b3, *g = b2, *b = b1, *a = b0;
         break;
-    case 3:  // BGRA: 0xBBGGRRAA
+    case GR_COLORFORMAT_BGRA:  // 0xBBGGRRAA
         *b = b3, *g = b2, *r = b1, *a = b0;
         break;
-    default:  // ARGB: 0xAARRGGBB
+    default:  // GR_COLORFORMAT_ARGB: 0xAARRGGBB
         *a = b3, *r = b2, *g = b1, *b = b0;
         break;
     }
@@ -131,7 +131,7 @@ void ClearBuffers(FxU32 color, FxU16 depth) {
     // The clip window, in the window's own origin, cut to the screen.
     const int x0 = std::max(0, s.clipMinX), x1 = std::min(screen.width, s.clipMaxX);
     int y0 = std::max(0, s.clipMinY), y1 = std::min(screen.height, s.clipMaxY);
-    if (screen.origin == 1) {  // GR_ORIGIN_LOWER_LEFT: row 0 of the window is the bottom row
+    if (screen.origin == GR_ORIGIN_LOWER_LEFT) {  // row 0 of the window is the bottom row
         const int top = screen.height - y1, bottom = screen.height - y0;
         y0 = top;
         y1 = bottom;
@@ -164,7 +164,7 @@ bool WriteColorRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 w, FxU
     StandinScreen& screen = Device().screen;
     const int target = ColorBufferIndex(buffer);
     if (!screen.open || target < 0) return false;
-    if (format != GR_LFB_SRC_FMT_565 && format != GR_LFB_SRC_FMT_555 && format != 2 /* 1555 */) return false;
+    if (format != GR_LFB_SRC_FMT_565 && format != GR_LFB_SRC_FMT_555 && format != GR_LFB_SRC_FMT_1555) return false;
     if (src == nullptr) return true;
     const FxU32 width = static_cast<FxU32>(screen.width), height = static_cast<FxU32>(screen.height);
     const FxU32 columns = x < width ? std::min(w, width - x) : 0;

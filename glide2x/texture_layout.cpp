@@ -42,7 +42,7 @@ std::uint32_t LevelTmuTexels(FxI32 lod, FxI32 aspect) {
     return kTmuTexels[AspectRow(aspect)][lod];
 }
 
-int TexelBytes(FxI32 format) { return format >= 8 ? 2 : 1; }
+int TexelBytes(FxI32 format) { return format >= GR_TEXFMT_16BIT ? 2 : 1; }
 
 bool LevelSelected(FxI32 lod, FxU32 evenOdd) {
     const FxU32 bit = (lod & 1) ? GR_MIPMAPLEVELMASK_ODD : GR_MIPMAPLEVELMASK_EVEN;

@@ -16,17 +16,21 @@ CombineUnit MakeCombineUnit(FxI32 function, FxI32 factor, FxBool invert, bool tm
                             std::vector<std::string>& problems) {
     CombineUnit u;
     switch (function) {
-    case 0: break;
-    case 1: u.add = 1; break;
-    case 2: u.add = 2; break;
-    case 3: u.zeroOther = false; break;
-    case 4: u.zeroOther = false, u.add = 1; break;
-    case 5: u.zeroOther = false, u.add = 2; break;
-    case 6: u.zeroOther = false, u.subtractLocal = true; break;
-    case 7: u.zeroOther = false, u.subtractLocal = true, u.add = 1; break;
-    case 8: u.zeroOther = false, u.subtractLocal = true, u.add = 2; break;
-    case 9: u.subtractLocal = true, u.add = 1; break;
-    case 0x10: u.subtractLocal = true, u.add = 2; break;
+    case GR_COMBINE_FUNCTION_ZERO: break;
+    case GR_COMBINE_FUNCTION_LOCAL: u.add = 1; break;
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: u.add = 2; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER: u.zeroOther = false; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL: u.zeroOther = false, u.add = 1; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA: u.zeroOther = false, u.add = 2; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL: u.zeroOther = false, u.subtractLocal = true; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL:
+        u.zeroOther = false, u.subtractLocal = true, u.add = 1;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA:
+        u.zeroOther = false, u.subtractLocal = true, u.add = 2;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL: u.subtractLocal = true, u.add = 1; break;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA: u.subtractLocal = true, u.add = 2; break;
     default:
         problems.push_back(std::string(unitName) + " function " + std::to_string(function) + " (drawn as ZERO)");
         break;

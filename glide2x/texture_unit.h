@@ -36,28 +36,28 @@ constexpr int ExpandBits(unsigned value, int bits) {
 // decode (the texel is then 0, 0, 0, 0).
 inline bool DecodeTexel(FxI32 format, unsigned texel, Rgba* out) {
     switch (format) {
-    case 0xB:  // ARGB 1555
+    case GR_TEXFMT_ARGB_1555:
         *out = {ExpandBits((texel >> 10) & 31, 5), ExpandBits((texel >> 5) & 31, 5), ExpandBits(texel & 31, 5),
                 (texel & 0x8000) ? 255 : 0};
         return true;
-    case 0xA:  // RGB 565
+    case GR_TEXFMT_RGB_565:
         *out = {ExpandBits((texel >> 11) & 31, 5), ExpandBits((texel >> 5) & 63, 6), ExpandBits(texel & 31, 5), 255};
         return true;
-    case 0xC:  // ARGB 4444
+    case GR_TEXFMT_ARGB_4444:
         *out = {ExpandBits((texel >> 8) & 15, 4), ExpandBits((texel >> 4) & 15, 4), ExpandBits(texel & 15, 4),
                 ExpandBits((texel >> 12) & 15, 4)};
         return true;
-    case 0x8:  // ARGB 8332
-    case 0x0:  // RGB 332
+    case GR_TEXFMT_ARGB_8332:
+    case GR_TEXFMT_RGB_332:
         *out = {ExpandBits((texel >> 5) & 7, 3), ExpandBits((texel >> 2) & 7, 3), ExpandBits(texel & 3, 2),
-                format == 0x8 ? static_cast<int>((texel >> 8) & 255) : 255};
+                format == GR_TEXFMT_ARGB_8332 ? static_cast<int>((texel >> 8) & 255) : 255};
         return true;
-    case 0xD:  // ALPHA_INTENSITY 88
-    case 0x3:  // INTENSITY 8
+    case GR_TEXFMT_ALPHA_INTENSITY_88:
+    case GR_TEXFMT_INTENSITY_8:
         *out = {static_cast<int>(texel & 255), static_cast<int>(texel & 255), static_cast<int>(texel & 255),
-                format == 0xD ? static_cast<int>((texel >> 8) & 255) : 255};
+                format == GR_TEXFMT_ALPHA_INTENSITY_88 ? static_cast<int>((texel >> 8) & 255) : 255};
         return true;
-    case 0x4: {  // ALPHA_INTENSITY 44
+    case GR_TEXFMT_ALPHA_INTENSITY_44: {
         const int i = ExpandBits(texel & 15, 4);
         *out = {i, i, i, ExpandBits((texel >> 4) & 15, 4)};
         return true;

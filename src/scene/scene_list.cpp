@@ -70,12 +70,32 @@ void SelectBlendState(std::int32_t blendMode, int textured) {
         Combine color, alpha;
         FxI32 rgbSrc, rgbDst, alphaSrc, alphaDst;
     };
+    // Colour: the other input (the iterated colour untextured, the texel
+    // textured) scaled by the iterated colour, or by its complement.
+    constexpr FxI32 kScale = GR_COMBINE_FUNCTION_SCALE_OTHER;
+    constexpr FxI32 kLocal = GR_COMBINE_FUNCTION_LOCAL;
+    constexpr Combine kIteratedColor = {kScale, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                                        GR_COMBINE_OTHER_ITERATED, FXFALSE};
+    constexpr Combine kTextureColor = {kScale, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                                       GR_COMBINE_OTHER_TEXTURE, FXFALSE};
+    constexpr Combine kTextureInverseColor = {kScale, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                                              GR_COMBINE_OTHER_TEXTURE, FXFALSE};
+    // Alpha from the constant colour (additive) or the vertex alpha (mixing).
+    constexpr Combine kConstantAlpha = {kLocal, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_CONSTANT,
+                                        GR_COMBINE_OTHER_CONSTANT, FXFALSE};
+    constexpr Combine kIteratedAlpha = {kScale, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
+                                        GR_COMBINE_OTHER_ITERATED, FXFALSE};
+    constexpr Combine kInverseAlpha = {kScale, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                                       GR_COMBINE_OTHER_ITERATED, FXFALSE};
     // Additive modes scale by the vertex alpha onto the frame; the others mix.
-    constexpr BlendState kUntexturedAdd = {{3, 1, 0, 0, 0}, {1, 0, 1, 2, 0}, 1, 1, 4, 0};
-    constexpr BlendState kUntexturedMix = {{3, 1, 0, 0, 0}, {3, 8, 1, 0, 0}, 1, 5, 4, 0};
-    constexpr BlendState kTexturedAdd = {{3, 1, 0, 1, 0}, {1, 0, 1, 2, 0}, 1, 1, 4, 0};
-    constexpr BlendState kTexturedInverse = {{3, 9, 0, 1, 0}, {3, 9, 0, 0, 0}, 1, 5, 4, 0};
-    constexpr BlendState kTexturedMix = {{3, 1, 0, 1, 0}, {3, 8, 1, 0, 0}, 1, 5, 4, 0};
+    constexpr FxI32 kSrcAlpha = GR_BLEND_SRC_ALPHA, kOne = GR_BLEND_ONE, kZero = GR_BLEND_ZERO;
+    constexpr FxI32 kOneMinusSrcAlpha = GR_BLEND_ONE_MINUS_SRC_ALPHA;
+    constexpr BlendState kUntexturedAdd = {kIteratedColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
+    constexpr BlendState kUntexturedMix = {kIteratedColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
+    constexpr BlendState kTexturedAdd = {kTextureColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
+    constexpr BlendState kTexturedInverse = {kTextureInverseColor, kInverseAlpha, kSrcAlpha, kOneMinusSrcAlpha,
+                                             kOne, kZero};
+    constexpr BlendState kTexturedMix = {kTextureColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
 
     const BlendState* state;
     if (!textured)
