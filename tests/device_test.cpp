@@ -1,10 +1,12 @@
 // Device lifecycle: detection, opening with its fixed Glide state, the
 // resolution table, the one-time hardware query, flips, clears, shutdown.
 #include "device/device.h"
+#include "scene/screen_position.h"
 
 #include "support/plugin_fixture.h"
 
 using vrastex::device;
+using vrastex::screenScale;
 
 namespace {
 
@@ -94,8 +96,8 @@ TEST_F(DeviceTest, ResolutionIndexSetsModeScaleAndVertexPositions) {
         ASSERT_EQ(fxInit(0, c.index, 0), 1);
         EXPECT_EQ(OnlyCall("grSstWinOpen").args[1], c.code);
         InitHost(host, c.index);
-        EXPECT_EQ(device.screenScaleX, c.scaleX);
-        EXPECT_EQ(device.screenScaleY, c.scaleY);
+        EXPECT_EQ(screenScale.x, c.scaleX);
+        EXPECT_EQ(screenScale.y, c.scaleY);
         const GrVertex point = ScreenPointOf(10, 10);
         EXPECT_EQ(point.x, c.x);
         EXPECT_EQ(point.y, c.y);

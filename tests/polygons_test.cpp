@@ -2,12 +2,12 @@
 // colours, transparency and what clipping leaves.
 #include "scene/polygons.h"
 
-#include "device/device.h"
+#include "scene/screen_position.h"
 #include "scene/draw_state.h"
 #include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
 
-using vrastex::device;
+using vrastex::screenScale;
 using vrastex::drawState;
 using vrastex::scene;
 using vrastex::SceneRecord;
@@ -23,7 +23,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         InitHost(host, 3);
-        device.screenScaleY = 2.0;
+        screenScale.y = 2.0;
         SetDrawEnv(0, 0, 319, 255);
     }
     static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
@@ -81,7 +81,7 @@ TEST_F(PolygonTest, CodeByteBitsSetTransparencyAndFullBright) {
 }
 
 TEST_F(PolygonTest, ScaleYOf1875PutsLine10AtAFraction) {
-    device.screenScaleY = 1.875;
+    screenScale.y = 1.875;
     Packet p = FlatTriangle();
     DrawFlat(p.data());
     EXPECT_EQ(Record().vertices[0].y, 786450.75f);

@@ -1,10 +1,10 @@
 // On an x87 FPU the host may leave any precision in the control word. The
 // exports compute at 53 bits whatever it is and give the host its word back.
-#include "device/device.h"
+#include "scene/screen_position.h"
 #include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
 
-using vrastex::device;
+using vrastex::screenScale;
 using vrastex::scene;
 
 namespace {
@@ -35,8 +35,8 @@ TEST_F(PrecisionTest, ExportsComputeAtDoublePrecisionUnderA24BitHost) {
     SetControlWord(original);
 
     EXPECT_EQ(after, host);
-    EXPECT_EQ(device.screenScaleX, 1.6);
-    EXPECT_EQ(device.screenScaleY, 1.5);
+    EXPECT_EQ(screenScale.x, 1.6);
+    EXPECT_EQ(screenScale.y, 1.5);
     ASSERT_EQ(scene.count, 1u);
     EXPECT_EQ(scene.records[0].vertices[2].x, 786436.8125f);  // 4.8 rounded to nearest, not toward zero
     EXPECT_EQ(scene.records[0].vertices[2].y, 786432.0f);

@@ -3,13 +3,13 @@
 // colour-table rule, vertex orders and per-vertex colours.
 #include "scene/textured_polygons.h"
 
-#include "device/device.h"
+#include "scene/screen_position.h"
 #include "scene/draw_state.h"
 #include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
 #include "texture/staging.h"
 
-using vrastex::device;
+using vrastex::screenScale;
 using vrastex::drawState;
 using vrastex::scene;
 using vrastex::SceneRecord;
@@ -55,7 +55,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         InitHost(host, 3);  // screen scale x 2.0
-        device.screenScaleY = 2.0;
+        screenScale.y = 2.0;
         SetDrawEnv(0, 0, 320, 256);
     }
     static const SceneRecord& Record(int i = 0) { return scene.records[i]; }

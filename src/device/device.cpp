@@ -2,6 +2,8 @@
 
 #include "glide/glide_binding.h"
 #include "scene/scene_list.h"
+#include "scene/screen_position.h"
+#include "texture/host_memory.h"
 #include "texture/slot_table.h"
 
 namespace vrastex {
@@ -10,13 +12,7 @@ DeviceState device = {
     .glideBound = 0,
     .hardwareQueryPending = 1,
     .glideResolution = 0,
-    .tmuCount = 0,
     .hwConfig = {},
-    .screenScaleX = 0.0,
-    .screenScaleY = 0.0,
-    .staging = nullptr,
-    .pageBuffer = nullptr,
-    .directStride = 0,
 };
 
 namespace {
@@ -70,7 +66,7 @@ int OpenCard(int resolutionIndex, int pointSampled) {
         if (!glide::grSstQueryHardware(&device.hwConfig)) return 0;
         int tmus = TmuCountOfFirstBoard(device.hwConfig);
         if (tmus < 0) return 0;
-        device.tmuCount = tmus;
+        slotTable.tmuCount = tmus;
         device.hardwareQueryPending = 0;
     }
 
@@ -110,15 +106,15 @@ void ShutdownGlide() {
 }
 
 void SetHostMemory(void* staging, void* pageBuffer, int resolutionIndex) {
-    device.staging = static_cast<std::uint16_t*>(staging);
-    device.pageBuffer = static_cast<std::uint16_t*>(pageBuffer);
+    hostMemory.staging = static_cast<std::uint16_t*>(staging);
+    hostMemory.pageBuffer = static_cast<std::uint16_t*>(pageBuffer);
     const Resolution res = ResolutionForIndex(resolutionIndex);
-    device.screenScaleX = static_cast<double>(res.width) * 0.003125;
-    device.screenScaleY = static_cast<double>(res.height) * 0.00390625;
+    screenScale.x = static_cast<double>(res.width) * 0.003125;
+    screenScale.y = static_cast<double>(res.height) * 0.00390625;
     EmptySceneList();
 }
 
-void SetDirectStride(int stride) { device.directStride = stride; }
+void SetDirectStride(int stride) { hostMemory.directStride = stride; }
 
 void FlipBuffers() {
     while (glide::grBufferNumPending() > 0) {

@@ -12,13 +12,7 @@ struct DeviceState {
     int glideBound;
     int hardwareQueryPending;
     FxI32 glideResolution;  // what the last fxInit chose; pause/resume reopens with it
-    int tmuCount;
     GrHwConfiguration hwConfig;
-    double screenScaleX;
-    double screenScaleY;
-    std::uint16_t* staging;     // host's staging surface
-    std::uint16_t* pageBuffer;  // host's scratch for one texture page
-    std::int32_t directStride;  // row stride of direct uploads, in pixels
 };
 
 extern DeviceState device;

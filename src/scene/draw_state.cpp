@@ -1,6 +1,6 @@
 #include "scene/draw_state.h"
 
-#include "scene/packet.h"
+#include "texture/host_memory.h"
 
 namespace vrastex {
 

@@ -1,7 +1,7 @@
 #include "scene/lines.h"
 
 #include "scene/clip.h"
-#include "scene/packet.h"
+#include "texture/host_memory.h"
 #include "scene/record_writer.h"
 #include "scene/scene_list.h"
 #include "scene/screen_position.h"
@@ -21,7 +21,7 @@ FlatLineLook FlatLookOf(const void* packet, int oowDivisor) {
     const double divisor = oowDivisor != 0 ? oowDivisor : 1;
     return {static_cast<float>(ReadU8(packet, 4) * 2.0), static_cast<float>(ReadU8(packet, 5) * 2.0),
             static_cast<float>(ReadU8(packet, 6) * 2.0),
-            static_cast<float>(device.screenScaleX / divisor * static_cast<double>(0.1f))};
+            static_cast<float>(screenScale.x / divisor * static_cast<double>(0.1f))};
 }
 
 void SetFlatVertex(GrVertex& vertex, const void* packet, int point, const FlatLineLook& look) {

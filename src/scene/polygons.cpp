@@ -1,7 +1,7 @@
 #include "scene/polygons.h"
 
 #include "scene/clip.h"
-#include "scene/packet.h"
+#include "texture/host_memory.h"
 #include "scene/record_writer.h"
 #include "scene/scene_list.h"
 

@@ -5,18 +5,25 @@
 
 #include <cstdint>
 
-#include "device/device.h"
 
 namespace vrastex {
 
 constexpr double kSnapOffset = 786432.0;
 
+// Host units to screen pixels, from the screen resolution the host chose.
+struct ScreenScale {
+    double x;
+    double y;
+};
+
+extern ScreenScale screenScale;
+
 inline float ScreenX(std::int32_t x) {
-    return static_cast<float>(static_cast<double>(x) * device.screenScaleX + kSnapOffset);
+    return static_cast<float>(static_cast<double>(x) * screenScale.x + kSnapOffset);
 }
 
 inline float ScreenY(std::int32_t y) {
-    return static_cast<float>(static_cast<double>(y) * device.screenScaleY + kSnapOffset);
+    return static_cast<float>(static_cast<double>(y) * screenScale.y + kSnapOffset);
 }
 
 }  // namespace vrastex

@@ -1,7 +1,7 @@
 #include "scene/textured_polygons.h"
 
 #include "scene/clip.h"
-#include "scene/packet.h"
+#include "texture/host_memory.h"
 #include "scene/record_writer.h"
 #include "scene/shade.h"
 #include "texture/page_cache.h"

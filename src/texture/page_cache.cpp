@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "device/device.h"
 #include "glide/glide_binding.h"
+#include "texture/host_memory.h"
 #include "texture/slot_table.h"
 #include "texture/staging.h"
 
@@ -85,15 +85,15 @@ void DownloadTexture(std::uint16_t* buffer, int width, int height, int tmu, int 
 }
 
 void LoadTexturePage(int page) {
-    if (!device.staging || !device.pageBuffer || page < 0 || page >= kPageCount) return;
+    if (!hostMemory.staging || !hostMemory.pageBuffer || page < 0 || page >= kPageCount) return;
     const int row = page < 11 ? 0 : 256;
     const int column = 1280 + 256 * (page < 11 ? page : page - 11);
     for (int y = 0; y < kPageSize; ++y) {
-        std::memcpy(device.pageBuffer + y * kPageSize,
-                    device.staging + static_cast<std::int64_t>(row + y) * kStagingStride + column,
+        std::memcpy(hostMemory.pageBuffer + y * kPageSize,
+                    hostMemory.staging + static_cast<std::int64_t>(row + y) * kStagingStride + column,
                     kPageSize * sizeof(std::uint16_t));
     }
-    DownloadTexture(device.pageBuffer, kPageSize, kPageSize, 0, page <= 2, page);
+    DownloadTexture(hostMemory.pageBuffer, kPageSize, kPageSize, 0, page <= 2, page);
 }
 
 void LoadTextures() {

@@ -1,6 +1,5 @@
 #include "texture/slot_table.h"
 
-#include "device/device.h"
 #include "glide/glide_binding.h"
 
 namespace vrastex {
@@ -9,7 +8,7 @@ SlotTable slotTable;
 
 void ResetTexMemory() {
     // A hardware configuration may claim more TMUs than Glide has; the table holds three.
-    const int tmus = device.tmuCount < kMaxTmus ? device.tmuCount : kMaxTmus;
+    const int tmus = slotTable.tmuCount < kMaxTmus ? slotTable.tmuCount : kMaxTmus;
     for (int tmu = 0; tmu < tmus; ++tmu) slotTable.tmuNext[tmu] = glide::grTexMinAddress(tmu);
     for (TextureSlot& slot : slotTable.slots) slot.inUse = 0;
 }

@@ -21,6 +21,7 @@ struct TextureSlot {
 struct SlotTable {
     TextureSlot slots[kSlotCount];
     std::uint32_t tmuNext[kMaxTmus];  // first free byte of each TMU's memory
+    int tmuCount;                     // TMUs of the board, as the card was opened
 };
 
 extern SlotTable slotTable;

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "device/device.h"
-#include "scene/packet.h"
+#include "texture/host_memory.h"
 
 namespace vrastex {
 
@@ -48,7 +47,7 @@ void UploadIndexed(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t 
         for (std::int64_t i = from; i < to; ++i) {
             const std::uint8_t byte = data[eightBit ? i : i / 2];
             const int index = eightBit ? byte : (i & 1 ? byte >> 4 : byte & 15);
-            WritePixel(device.staging, rowStart + i, table[index]);
+            WritePixel(hostMemory.staging, rowStart + i, table[index]);
         }
     }
 }
@@ -57,13 +56,13 @@ void UploadIndexed(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t 
 // surface is taken to be stride x 512 pixels; nothing is written beyond it.
 void UploadDirect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
                   const std::uint8_t* data) {
-    const std::int64_t stride = device.directStride;
+    const std::int64_t stride = hostMemory.directStride;
     const std::int64_t limit = stride * kStagingRows;
     std::int64_t rowStart = stride * y + (x < 320 ? x : 4 * static_cast<std::int64_t>(x));
     for (std::int32_t row = 0; row < h; ++row, rowStart += stride) {
         for (std::int32_t i = 0; i < w; ++i, data += 2) {
             const std::int64_t pixel = rowStart + i;
-            if (pixel >= 0 && pixel < limit) WritePixel(device.staging, pixel, SwapColor(ReadU16(data, 0)));
+            if (pixel >= 0 && pixel < limit) WritePixel(hostMemory.staging, pixel, SwapColor(ReadU16(data, 0)));
         }
     }
 }
@@ -87,11 +86,11 @@ int LoadImagePC(const void* rectangle, const void* data) {
     // The two screen pages are always direct colour.
     const bool screenPage = x == 0 && (y == 0 || y == 256);
     if (!screenPage && staging.colorTable) {
-        if (device.staging) UploadIndexed(x, y, w, h, bytes);
+        if (hostMemory.staging) UploadIndexed(x, y, w, h, bytes);
         staging.pagesCurrent = 0;
         return 0;
     }
-    if (device.staging) UploadDirect(x, y, w, h, bytes);
+    if (hostMemory.staging) UploadDirect(x, y, w, h, bytes);
     return x < 320;
 }
 

@@ -8,10 +8,13 @@
 #include "scene/clip.h"
 #include "scene/draw_state.h"
 #include "scene/scene_list.h"
+#include "scene/screen_position.h"
+#include "texture/host_memory.h"
 #include "texture/slot_table.h"
 #include "texture/staging.h"
 
 using vrastex::device;
+using vrastex::screenScale;
 using vrastex::DeviceState;
 using vrastex::EmptySceneList;
 using vrastex::drawState;
@@ -29,6 +32,8 @@ using vrastex::pageQuad;
 void ResetPluginState() {
     device = DeviceState{};
     device.hardwareQueryPending = 1;
+    vrastex::hostMemory = vrastex::HostMemory{};
+    screenScale = vrastex::ScreenScale{};
     EmptySceneList();
     drawState = DrawState{};
     clipInput.count = clipIntermediate.count = clipFinal.count = 0;
@@ -105,7 +110,7 @@ std::vector<std::pair<float, float>> RecordHostPoints(int record) {
     const auto& r = vrastex::scene.records[record];
     std::vector<std::pair<float, float>> points;
     for (int k = 0; k < r.vertexCount; ++k)
-        points.emplace_back(static_cast<float>((r.vertices[k].x - 786432.0) / device.screenScaleX),
-                            static_cast<float>((r.vertices[k].y - 786432.0) / device.screenScaleY));
+        points.emplace_back(static_cast<float>((r.vertices[k].x - 786432.0) / screenScale.x),
+                            static_cast<float>((r.vertices[k].y - 786432.0) / screenScale.y));
     return points;
 }

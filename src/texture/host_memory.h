@@ -1,11 +1,20 @@
-// Little-endian reads and writes of host packet fields. Packets may sit at any
-// address, so fields are copied out byte-wise rather than through casts.
+// Host memory the plug-in works on in place: the shared blocks whose
+// addresses the host hands over, and little-endian reads and writes of the
+// records and packets it passes by pointer. Packets may sit at any address,
+// so fields are copied out byte-wise rather than through casts.
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 namespace vrastex {
+
+struct HostMemory {
+    std::uint16_t* staging;     // the host's staging surface
+    std::uint16_t* pageBuffer;  // the host's scratch for one texture page
+    std::int32_t directStride;  // row stride of direct uploads, in pixels
+};
+
+extern HostMemory hostMemory;
 
 inline std::uint8_t ReadU8(const void* packet, int offset) {
     return static_cast<const std::uint8_t*>(packet)[offset];

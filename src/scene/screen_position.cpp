@@ -1,0 +1,7 @@
+#include "scene/screen_position.h"
+
+namespace vrastex {
+
+ScreenScale screenScale;
+
+}  // namespace vrastex

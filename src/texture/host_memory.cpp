@@ -1,0 +1,7 @@
+#include "texture/host_memory.h"
+
+namespace vrastex {
+
+HostMemory hostMemory;
+
+}  // namespace vrastex
