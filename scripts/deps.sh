@@ -3,9 +3,9 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
-  googletest libgtest-dev libbenchmark-dev zlib1g-dev
+  googletest libgtest-dev libbenchmark-dev libstb-dev
   g++-multilib qemu-user
-  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 libz-mingw-w64-dev wine64
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64
   zip
 )
 # --list prints the packages, one a line, for callers that install them themselves.

@@ -14,18 +14,17 @@ struct PngImage {
     int width = 0;
     int height = 0;
     bool palette = false;
-    int bitDepth = 0;                       // of the file: 1, 2, 4 or 8
+    int bitDepth = 0;                       // of the file
     std::vector<std::uint8_t> pixels;       // RGB: 3 bytes a pixel; palette: 1 index a pixel
     std::vector<std::array<std::uint8_t, 3>> paletteEntries;
 };
 
-// The PNG codec is the project's own, on zlib alone, so every platform reads
-// and writes the same bytes. Reads non-interlaced pictures with 8-bit RGB or
-// RGBA pixels, or palette indices of 1, 2, 4 or 8 bits; everything else
-// (grey-scale, 16-bit channels, interlacing, pictures larger than 8192 on a
-// side) is refused with a message, and so is any damage: a CRC mismatch, a
-// chunk cut short, a missing or misplaced chunk, image data that is corrupt
-// or does not hold exactly the rows the header announces.
+// Decoding and encoding are stb's (stb_image, stb_image_write), the same code
+// on every platform, so every build reads and writes the same bytes. Reads
+// whatever stb_image reads of PNG (any colour type and bit depth, interlaced
+// or not) up to 8192 pixels on a side: palette pictures as indices, every
+// other kind as 8-bit RGB (grey repeated, alpha dropped, 16-bit channels cut
+// to their top byte).
 
 // False with a message for a missing or unreadable file, a file that is no
 // PNG, or one the decoder refuses.
@@ -34,10 +33,9 @@ bool ReadPng(const std::string& path, PngImage& image, std::string& error);
 // The decoder on a file's bytes. On failure `image` is left empty.
 bool DecodePng(const std::uint8_t* data, std::size_t size, PngImage& image, std::string& error);
 
-// The file WritePngRgb writes, as bytes: 8-bit RGB, no interlacing, every row
-// with filter type 0 (none), the rows deflated by zlib at level 6, one IHDR,
-// IDAT chunks of 65536 bytes (the last one shorter), IEND, and no other
-// chunk. The same pixels always give the same bytes.
+// The file WritePngRgb writes, as bytes: 8-bit RGB, not interlaced, rows
+// unfiltered, deflated by stb_image_write. The same pixels always give the
+// same bytes.
 std::vector<std::uint8_t> EncodePngRgb(int width, int height, const std::vector<std::uint8_t>& rgb);
 
 // Writes 8-bit RGB rows to `path` through a temporary file that is renamed

@@ -274,7 +274,6 @@ protected:
         // 4 x 1 palette of 20 colours (8-bit file), indices 17, 3, 0, 0.
         std::vector<std::uint8_t> colours(60, 0);
         ASSERT_TRUE(replay_test::WritePng(dir / "pal20.png", 4, 1, replay_test::kPngPalette, {17, 3, 0, 0}, colours));
-        ASSERT_TRUE(replay_test::WritePng(dir / "grey.png", 2, 2, replay_test::kPngGrey, {0, 1, 2, 3}));
         replay_test::WriteText(dir / "text.png", "not a picture\n");
     }
 
@@ -345,7 +344,6 @@ TEST_F(ReplayScriptPictures, WrongKindsAndMissingFilesAreRefused) {
     const std::pair<const char*, const char*> cases[] = {
         {"LoadImagePC x=320 y=0 png=none.png", "png=none.png: cannot open"},
         {"LoadImagePC x=320 y=0 png=text.png", "is not a PNG file"},
-        {"LoadImagePC x=320 y=0 png=grey.png", "grey-scale picture"},
         {"LoadImagePC table=16 png=\"rgb pair.png\"", "has no palette"},
         {"LoadImagePC table=16 png=pal20.png", "20 entries, more than table=16"},
         {"LoadImagePC x=320 y=0 png=pal20.png bits=4", "index 17 at pixel (0, 0) does not fit a 4-bit upload"},
