@@ -9,22 +9,11 @@
 
 #include "glide/glide_entry_points.h"
 #include "standin.h"
+#include "trace_format.h"
 
 // True while calls are kept or traced; the entry points skip building their
 // records (and copying pixels) otherwise.
 bool CallsObserved();
-
-// A zeroed record named after the entry point.
-StandinCall NewCall(GlideEntry entry);
-// Appends one argument: an integer sign-extended from 32 bits, a pointer as
-// its address, a float in floatArgs with its bit pattern in args.
-void AddInt(StandinCall& call, std::int32_t value);
-void AddUnsigned(StandinCall& call, std::uint32_t value);
-void AddPointer(StandinCall& call, const void* pointer);
-void AddFloat(StandinCall& call, float value);
-// Appends a vertex copy (a null pointer gives an all-zero vertex); counts it
-// in vertexCount even beyond the copies kept.
-void AddVertex(StandinCall& call, const GrVertex* vertex);
 
 // Stores the finished record in the log (with `pixels` as its pixel copy,
 // owned by the log from now on) and writes its line to the trace.

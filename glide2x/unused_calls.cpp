@@ -66,6 +66,7 @@ void RecordBound(GlideEntry entry, std::initializer_list<int> args) {
 // Every entry point the plug-in only binds, straight from the binding's list;
 // the ones it calls are in glide_calls.cpp.
 #define STANDIN_DEFINE_CALLED(name, bytes)
+#define STANDIN_DEFINE_READBACK(name, bytes)  // lfb_read.cpp
 #define STANDIN_DEFINE_BOUND(name, bytes)                              \
     STANDIN_API int GLIDECALL name(STANDIN_PARAMS_##bytes) {           \
         RecordBound(GLIDE_##name, {STANDIN_ARGS_##bytes});             \
@@ -76,3 +77,4 @@ GLIDE_ENTRY_POINTS(STANDIN_DEFINE)
 #undef STANDIN_DEFINE
 #undef STANDIN_DEFINE_BOUND
 #undef STANDIN_DEFINE_CALLED
+#undef STANDIN_DEFINE_READBACK

@@ -38,6 +38,7 @@ GLIDE_CALLED_ENTRY_POINTS(GLIDE_CHECK_SIGNATURE)
 // The entries marked CALLED in the list are exactly those with a signature.
 constexpr int kCALLEDRole = 1;
 constexpr int kBOUNDRole = 0;
+constexpr int kREADBACKRole = 0;
 #define GLIDE_ROLE_OF(name, bytes, role) [[maybe_unused]] constexpr int kRole_##name = k##role##Role;
 GLIDE_ENTRY_POINTS(GLIDE_ROLE_OF)
 #undef GLIDE_ROLE_OF

@@ -1,6 +1,7 @@
 // The 121 Glide 2.x entry points that the binding resolves, in lookup order,
 // with the bytes of arguments each takes and whether the plug-in calls it
-// (CALLED) or only binds it (BOUND). The decorated Windows name
+// (CALLED) or only binds it (BOUND; READBACK: bound, and used by the replay
+// host to read finished frames from any Glide library). The decorated Windows name
 // ("_grDrawLine@8") and the plain name ("grDrawLine") both derive from this list.
 #pragma once
 
@@ -56,7 +57,7 @@
     X(grLfbConstantAlpha, 4, BOUND) \
     X(grLfbConstantDepth, 4, BOUND) \
     X(grLfbLock, 24, BOUND) \
-    X(grLfbReadRegion, 28, BOUND) \
+    X(grLfbReadRegion, 28, READBACK) \
     X(grLfbUnlock, 8, BOUND) \
     X(grLfbWriteColorFormat, 4, BOUND) \
     X(grLfbWriteColorSwizzle, 8, BOUND) \
