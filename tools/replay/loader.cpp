@@ -4,7 +4,12 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <link.h>
+
+#include <cstdlib>
 #endif
+
+#include <system_error>
 
 namespace replay {
 
@@ -40,6 +45,22 @@ void* FindSymbol(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 
+std::filesystem::path FindGlide(const std::filesystem::path& pluginDir, std::string& looked) {
+    std::error_code code;
+    for (const std::filesystem::path& dir : {ExecutableDirectory(), pluginDir}) {
+        const std::filesystem::path candidate = dir / GlideFileName();
+        looked += (looked.empty() ? "" : ", ") + dir.string();
+        if (std::filesystem::is_regular_file(candidate, code)) return candidate;
+    }
+    char found[MAX_PATH * 4];
+    const DWORD length = SearchPathA(nullptr, GlideFileName(), nullptr, sizeof found, found, nullptr);
+    looked += ", the system folders and PATH";
+    if (length == 0 || length >= sizeof found) return {};
+    return std::filesystem::path(std::string(found, length));
+}
+
+void SetEnvironment(const char* name, const std::string& value) { SetEnvironmentVariableA(name, value.c_str()); }
+
 #else
 
 const char* PluginFileName() { return "libvrastex.so"; }
@@ -64,6 +85,41 @@ void* OpenLibrary(const std::filesystem::path& path, std::string& error) {
 }
 
 void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+
+std::filesystem::path FindGlide(const std::filesystem::path& pluginDir, std::string& looked) {
+    std::error_code code;
+    auto tryDir = [&](const std::filesystem::path& dir) {
+        looked += (looked.empty() ? "" : ", ") + (dir.empty() ? std::string(".") : dir.string());
+        const std::filesystem::path candidate = (dir.empty() ? std::filesystem::path(".") : dir) / GlideFileName();
+        return std::filesystem::exists(candidate, code) ? candidate : std::filesystem::path();
+    };
+    // LD_LIBRARY_PATH: folders split at ':' or ';', an empty one meaning the
+    // current folder, as the dynamic loader reads it.
+    if (const char* list = std::getenv("LD_LIBRARY_PATH")) {
+        const std::string paths = list;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = paths.find_first_of(":;", start);
+            const std::filesystem::path found = tryDir(paths.substr(start, end - start));
+            if (!found.empty()) return found;
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+    if (const std::filesystem::path found = tryDir(pluginDir); !found.empty()) return found;
+    // The system's own search: ask the loader, then where it found the file.
+    looked += ", the system's library path";
+    void* library = dlopen(GlideFileName(), RTLD_LAZY | RTLD_LOCAL);
+    if (library == nullptr) return {};
+    link_map* map = nullptr;
+    std::filesystem::path found;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name) found = map->l_name;
+    // Unloaded again: a tracer may have to come first (see BindPlugin).
+    dlclose(library);
+    return found;
+}
+
+void SetEnvironment(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
 
 #endif
 

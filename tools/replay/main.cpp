@@ -24,11 +24,15 @@ constexpr int kNoPlugin = 3;
 constexpr int kOutputFailed = 4;
 
 void Usage(std::ostream& out) {
-    out << "usage: vrastex-replay [--plugin PATH] [--out DIR] [--trace FILE] [--check] SCRIPT\n"
-           "  --plugin PATH  plug-in to load (default: the plug-in beside this program)\n"
-           "  --out DIR      folder for frame-0001.png, ... (default: out)\n"
-           "  --trace FILE   have the Glide stand-in write its call trace to FILE\n"
-           "  --check        check the script only; load and run nothing\n";
+    out << "usage: vrastex-replay [--plugin PATH] [--out DIR] [--trace FILE] [--tracer PATH]\n"
+           "                      [--standin-trace FILE] [--check] SCRIPT\n"
+           "  --plugin PATH         plug-in to load (default: the plug-in beside this program)\n"
+           "  --out DIR             folder for frame-0001.png, ... (default: out)\n"
+           "  --trace FILE          write the Glide call trace to FILE through the Glide tracer,\n"
+           "                        in front of whichever Glide library the plug-in finds\n"
+           "  --tracer PATH         the Glide tracer (default: tracer/ beside this program)\n"
+           "  --standin-trace FILE  the Glide stand-in's own trace instead (the stand-in only)\n"
+           "  --check               check the script only; load and run nothing\n";
 }
 
 std::string Count(std::uint64_t n, const char* one, const char* many = nullptr) {
@@ -36,8 +40,8 @@ std::string Count(std::uint64_t n, const char* one, const char* many = nullptr) 
 }
 
 int Main(int argc, char** argv) {
-    std::filesystem::path pluginPath, outDir = "out";
-    std::string tracePath, scriptPath;
+    std::filesystem::path pluginPath, outDir = "out", tracerPath;
+    std::string tracePath, standinTracePath, scriptPath;
     bool checkOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -61,6 +65,11 @@ int Main(int argc, char** argv) {
             outDir = text;
         } else if (arg == "--trace") {
             if (!value(tracePath)) return kBadInput;
+        } else if (arg == "--tracer") {
+            if (!value(text)) return kBadInput;
+            tracerPath = text;
+        } else if (arg == "--standin-trace") {
+            if (!value(standinTracePath)) return kBadInput;
         } else if (arg == "--check") {
             checkOnly = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -116,13 +125,27 @@ int Main(int argc, char** argv) {
         }
         pluginPath = dir / replay::PluginFileName();
     }
+    if (!tracePath.empty() && !standinTracePath.empty()) {
+        std::cerr << "vrastex-replay: --trace and --standin-trace exclude each other\n";
+        return kBadInput;
+    }
     replay::PluginApi plugin;
-    replay::StandinApi standin;
+    replay::GlideApi glide;
     std::string error;
-    if (!replay::BindPlugin(pluginPath, plugin, standin, error)) {
+    if (!replay::BindPlugin(pluginPath, tracePath, tracerPath, plugin, glide, error)) {
         std::cerr << "vrastex-replay: " << error << "\n";
         return kNoPlugin;
     }
+    const replay::StandinApi& standin = glide.standin;
+    if (!standinTracePath.empty() && !glide.standinFound) {
+        std::cerr << "vrastex-replay: --standin-trace needs the Glide stand-in; " << glide.library.string()
+                  << " is another Glide library (use --trace)\n";
+        return kBadInput;
+    }
+    std::cout << "vrastex-replay: Glide " << glide.library.string()
+              << (glide.standinFound ? " (the stand-in)" : " (frames read back through grLfbReadRegion)");
+    if (!glide.tracer.empty()) std::cout << ", traced by " << glide.tracer.string();
+    std::cout << "\n";
 
     std::error_code code;
     std::filesystem::create_directories(outDir, code);
@@ -131,14 +154,20 @@ int Main(int argc, char** argv) {
         return kOutputFailed;
     }
     replay::RemoveOldFrames(outDir);
-    if (!tracePath.empty() && !standin.traceOpen(tracePath.c_str())) {
+    // The trace file exists from the start, empty until the first Glide call
+    // (the tracer opens it then and reports on stderr if it cannot).
+    if (!tracePath.empty() && !std::ofstream(tracePath, std::ios::binary)) {
         std::cerr << "vrastex-replay: cannot open trace file " << tracePath << "\n";
+        return kOutputFailed;
+    }
+    if (!standinTracePath.empty() && !standin.traceOpen(standinTracePath.c_str())) {
+        std::cerr << "vrastex-replay: cannot open trace file " << standinTracePath << "\n";
         return kOutputFailed;
     }
 
     replay::RunTotals totals;
-    const bool ran = replay::RunScript(script, plugin, standin, outDir, totals, std::cout, std::cerr, error);
-    if (!tracePath.empty()) standin.traceOpen(nullptr);
+    const bool ran = replay::RunScript(script, plugin, glide, outDir, totals, std::cout, std::cerr, error);
+    if (!standinTracePath.empty()) standin.traceOpen(nullptr);
     if (!ran) {
         std::cerr << "vrastex-replay: " << error << "\n";
         return kOutputFailed;

@@ -10,29 +10,69 @@
 
 namespace replay {
 
-bool BindPlugin(const std::filesystem::path& pluginPath, PluginApi& plugin, StandinApi& standin, std::string& error) {
-    // The stand-in first, from the plug-in's own directory: when the plug-in
-    // binds Glide later, its load of the same library gets this instance.
-    const std::filesystem::path glidePath = pluginPath.parent_path() / GlideFileName();
-    void* glide = OpenLibrary(glidePath, error);
-    if (glide == nullptr) return false;
-    auto bindStandin = [&](auto& slot, const char* name, bool required) {
-        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(FindSymbol(glide, name));
-        if (slot == nullptr && required) {
-            error = glidePath.string() + " has no " + name + ": not the Glide stand-in?";
+namespace {
+
+// The name a Glide entry point has in the library: decorated on Windows as
+// 3Dfx's DLL exports it ("_grLfbReadRegion@28"), plain elsewhere.
+std::string GlideSymbol(const char* name, int argumentBytes) {
+#if defined(_WIN32)
+    return "_" + std::string(name) + "@" + std::to_string(argumentBytes);
+#else
+    (void)argumentBytes;
+    return name;
+#endif
+}
+
+}  // namespace
+
+bool BindPlugin(const std::filesystem::path& pluginPath, const std::string& tracePath,
+                const std::filesystem::path& tracerPath, PluginApi& plugin, GlideApi& glide, std::string& error) {
+    std::string looked;
+    const std::filesystem::path found = FindGlide(pluginPath.parent_path(), looked);
+    if (found.empty()) {
+        error = std::string("no Glide library ") + GlideFileName() + " found (looked in " + looked + ")";
+        return false;
+    }
+    glide.library = std::filesystem::absolute(found);
+    // Tracing: the tracer is loaded first, so that the plug-in's load of the
+    // Glide library by name gets it; it forwards to the library found above.
+    if (!tracePath.empty()) {
+        glide.tracer = tracerPath.empty() ? ExecutableDirectory() / "tracer" / GlideFileName() : tracerPath;
+        glide.tracer = std::filesystem::absolute(glide.tracer);
+        SetEnvironment("VRASTEX_GLIDE_TARGET", glide.library.string());
+        SetEnvironment("VRASTEX_GLIDE_TRACE", std::filesystem::absolute(tracePath).string());
+        if (OpenLibrary(glide.tracer, error) == nullptr) return false;
+    }
+    // Loaded before the plug-in binds Glide: its load of the same library gets
+    // this instance.
+    void* glideLibrary = OpenLibrary(glide.library, error);
+    if (glideLibrary == nullptr) return false;
+    auto bind = [&](auto& slot, const std::string& name) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(FindSymbol(glideLibrary, name.c_str()));
+        return slot != nullptr;
+    };
+    StandinApi& standin = glide.standin;
+    glide.standinFound = bind(standin.traceOpen, "standinTraceOpen") &&
+                         bind(standin.screenWidth, "standinScreenWidth") &&
+                         bind(standin.screenHeight, "standinScreenHeight") &&
+                         bind(standin.readColorBuffer, "standinReadColorBuffer");
+    if (glide.standinFound) {
+        bind(standin.clearLog, "standinClearLog");
+        bind(standin.errorCount, "standinErrorCount");
+        bind(standin.errorText, "standinErrorText");
+        bind(standin.findCall, "standinFindCall");
+    } else {
+        standin = StandinApi{};
+        ReadBackApi& api = glide.readBack;
+        if (!bind(api.lfbReadRegion, GlideSymbol("grLfbReadRegion", 28)) ||
+            !bind(api.screenWidth, GlideSymbol("grSstScreenWidth", 0)) ||
+            !bind(api.screenHeight, GlideSymbol("grSstScreenHeight", 0)) ||
+            !bind(api.buffersPending, GlideSymbol("grBufferNumPending", 0))) {
+            error = glide.library.string() + " is not a Glide 2.x library (it lacks grLfbReadRegion, "
+                    "grSstScreenWidth, grSstScreenHeight or grBufferNumPending)";
             return false;
         }
-        return true;
-    };
-    if (!bindStandin(standin.traceOpen, "standinTraceOpen", true) ||
-        !bindStandin(standin.screenWidth, "standinScreenWidth", true) ||
-        !bindStandin(standin.screenHeight, "standinScreenHeight", true) ||
-        !bindStandin(standin.readColorBuffer, "standinReadColorBuffer", true) ||
-        !bindStandin(standin.clearLog, "standinClearLog", false) ||
-        !bindStandin(standin.errorCount, "standinErrorCount", false) ||
-        !bindStandin(standin.errorText, "standinErrorText", false) ||
-        !bindStandin(standin.findCall, "standinFindCall", false))
-        return false;
+    }
 
     void* library = OpenLibrary(pluginPath, error);
     if (library == nullptr) return false;
@@ -79,9 +119,9 @@ namespace {
 
 class Runner {
 public:
-    Runner(Script& script, const PluginApi& plugin, const StandinApi& standin, const std::filesystem::path& outDir,
+    Runner(Script& script, const PluginApi& plugin, const GlideApi& glide, const std::filesystem::path& outDir,
            RunTotals& totals, std::ostream& out, std::ostream& err)
-        : script_(script), plugin_(plugin), standin_(standin), outDir_(outDir), totals_(totals), out_(out), err_(err),
+        : script_(script), plugin_(plugin), glide_(glide), standin_(glide.standin), outDir_(outDir), totals_(totals), out_(out), err_(err),
           staging_(std::size_t(script.stagingStride) * kStagingHeight), pageBuffer_(kPageBufferTexels) {}
 
     bool Run(std::string& error) {
@@ -94,6 +134,7 @@ public:
 private:
     Script& script_;
     const PluginApi& plugin_;
+    const GlideApi& glide_;
     const StandinApi& standin_;
     std::filesystem::path outDir_;
     RunTotals& totals_;
@@ -102,6 +143,10 @@ private:
     std::vector<std::uint16_t> staging_;
     std::vector<std::uint16_t> pageBuffer_;
     std::int64_t lastResult_ = 0;
+    // A real Glide cannot say whether a window is open, and reading without
+    // one is not safe: the exports that open and close it tell.
+    bool windowOpen_ = false;
+    bool openBeforePause_ = false;
 
     void* Pointer(int block) {
         Block& b = script_.blocks[block];
@@ -158,8 +203,14 @@ private:
         void* packet = command.block >= 0 ? Pointer(command.block) : nullptr;
         switch (id) {
         case kFxDetect: lastResult_ = EXPORT(fxDetect)(); break;
-        case kFxInit: lastResult_ = EXPORT(fxInit)(w[0], w[1], w[2]); break;
-        case kFxShutdown: lastResult_ = EXPORT(fxShutdown)(); break;
+        case kFxInit:
+            lastResult_ = EXPORT(fxInit)(w[0], w[1], w[2]);
+            windowOpen_ = windowOpen_ || lastResult_ != 0;
+            break;
+        case kFxShutdown:
+            lastResult_ = EXPORT(fxShutdown)();
+            windowOpen_ = false;
+            break;
         case kFxGlideShutdown: EXPORT(fxGlideShutdown)(); break;
         case kInitVariables:
             EXPORT(InitVariables)(staging_.data(), 0, pageBuffer_.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -179,8 +230,15 @@ private:
             EXPORT(ShowPage)(w[0], w[1], w[2], w[3], static_cast<unsigned>(w[4]));
             break;
         case kBlitScreen: EXPORT(BlitScreen)(Pointer(command.data), w[0], w[1]); break;
-        case kPauseRender: lastResult_ = EXPORT(pause_render)(); break;
-        case kUnpauseRender: EXPORT(unpause_render)(); break;
+        case kPauseRender:
+            lastResult_ = EXPORT(pause_render)();
+            openBeforePause_ = windowOpen_;
+            windowOpen_ = false;
+            break;
+        case kUnpauseRender:
+            EXPORT(unpause_render)();
+            windowOpen_ = openBeforePause_;
+            break;
         case kRenderScene: {
             const unsigned sent = EXPORT(RenderScene)();
             lastResult_ = sent;
@@ -225,14 +283,32 @@ private:
         return count;
     }
 
-    // The visible buffer after a swap, as an 8-bit RGB PNG.
+    // The visible buffer after a swap, as an 8-bit RGB PNG: the front
+    // buffer, where Flip's swap put the frame just drawn (the back buffer is
+    // cleared for the next one).
     bool WriteFrame(std::string& error) {
-        const int width = standin_.screenWidth();
-        const int height = standin_.screenHeight();
-        if (width <= 0 || height <= 0) return true;  // no window open: nothing to show
-        std::vector<std::uint16_t> pixels(std::size_t(width) * std::size_t(height));
-        const int copied = standin_.readColorBuffer(0, pixels.data(), static_cast<int>(pixels.size()));
-        if (copied <= 0) return true;
+        std::vector<std::uint16_t> pixels;
+        int width = 0, height = 0;
+        if (glide_.standinFound) {
+            width = standin_.screenWidth();
+            height = standin_.screenHeight();
+            if (width <= 0 || height <= 0) return true;  // no window open: nothing to show
+            pixels.resize(std::size_t(width) * std::size_t(height));
+            if (standin_.readColorBuffer(0, pixels.data(), static_cast<int>(pixels.size())) <= 0) return true;
+        } else {
+            if (!windowOpen_) return true;
+            const ReadBackApi& api = glide_.readBack;
+            width = static_cast<int>(api.screenWidth());
+            height = static_cast<int>(api.screenHeight());
+            if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return true;
+            // The swap may still be queued on a card.
+            for (int spins = 0; spins < 10000000 && api.buffersPending() > 0; ++spins) {
+            }
+            pixels.resize(std::size_t(width) * std::size_t(height));
+            if (!api.lfbReadRegion(0 /* GR_BUFFER_FRONTBUFFER */, 0, 0, std::uint32_t(width), std::uint32_t(height),
+                                   std::uint32_t(width) * 2, pixels.data()))
+                return true;
+        }
         const std::vector<std::uint8_t> rgb = Rgb565ToRgb8(pixels.data(), pixels.size());
         const std::filesystem::path path = outDir_ / FrameFileName(totals_.frames + 1);
         if (!WritePngRgb(path.string(), width, height, rgb, error)) return false;
@@ -243,10 +319,10 @@ private:
 
 }  // namespace
 
-bool RunScript(Script& script, const PluginApi& plugin, const StandinApi& standin,
+bool RunScript(Script& script, const PluginApi& plugin, const GlideApi& glide,
                const std::filesystem::path& outDir, RunTotals& totals, std::ostream& out, std::ostream& err,
                std::string& error) {
-    return Runner(script, plugin, standin, outDir, totals, out, err).Run(error);
+    return Runner(script, plugin, glide, outDir, totals, out, err).Run(error);
 }
 
 }  // namespace replay

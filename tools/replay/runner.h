@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "glide/glide_types.h"
 #include "layouts.h"
 #include "script.h"
 
@@ -31,9 +32,33 @@ struct StandinApi {
     int (*findCall)(const char* name, int from) = nullptr;
 };
 
-// Loads the Glide stand-in from the plug-in's directory, then the plug-in,
-// and looks up everything. False with a message when anything is missing.
-bool BindPlugin(const std::filesystem::path& pluginPath, PluginApi& plugin, StandinApi& standin, std::string& error);
+// What a Glide library without the stand-in's control functions offers for
+// reading a finished frame, looked up in the real library itself (never
+// through the tracer, so the trace holds the plug-in's calls alone).
+struct ReadBackApi {
+    int (GLIDECALL* lfbReadRegion)(std::int32_t buffer, std::uint32_t x, std::uint32_t y, std::uint32_t w,
+                                   std::uint32_t h, std::uint32_t stride, void* dst) = nullptr;
+    std::uint32_t (GLIDECALL* screenWidth)() = nullptr;
+    std::uint32_t (GLIDECALL* screenHeight)() = nullptr;
+    int (GLIDECALL* buffersPending)() = nullptr;
+};
+
+// The Glide side of a run.
+struct GlideApi {
+    std::filesystem::path library;  // the Glide library the plug-in gets (or the tracer forwards to)
+    std::filesystem::path tracer;   // the Glide tracer in front of it, when tracing
+    bool standinFound = false;      // control functions present: frames come from them
+    StandinApi standin;
+    ReadBackApi readBack;
+};
+
+// Finds Glide in the plug-in's order (FindGlide). With a `tracePath`, loads
+// the Glide tracer (`tracerPath`, or tracer/ beside this program) first, so
+// the plug-in gets the tracer, which forwards to that library and writes the
+// trace. Then the library itself, then the plug-in; looks up everything.
+// False with a message when anything is missing.
+bool BindPlugin(const std::filesystem::path& pluginPath, const std::string& tracePath,
+                const std::filesystem::path& tracerPath, PluginApi& plugin, GlideApi& glide, std::string& error);
 
 struct RunTotals {
     int frames = 0;            // PNG files written
@@ -45,7 +70,7 @@ struct RunTotals {
 
 // Runs every command. `out` gets what show prints, `err` failed expectations.
 // False with a message when a frame cannot be written.
-bool RunScript(Script& script, const PluginApi& plugin, const StandinApi& standin,
+bool RunScript(Script& script, const PluginApi& plugin, const GlideApi& glide,
                const std::filesystem::path& outDir, RunTotals& totals, std::ostream& out, std::ostream& err,
                std::string& error);
 

@@ -1,0 +1,172 @@
+// The 121 Glide entry points: each writes its call's line, then forwards the
+// call to the real library with the same arguments and returns its result.
+#include <initializer_list>
+#include <type_traits>
+
+#include "trace_format.h"
+#include "tracer.h"
+#include "tracer_signatures.h"
+
+#if defined(_WIN32)
+#define TRACER_EXPORT extern "C"  // the export list is the .def file
+#else
+#define TRACER_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+void Arg(StandinCall& call, FxI32 value) { AddInt(call, value); }
+void Arg(StandinCall& call, FxU32 value) { AddUnsigned(call, value); }
+void Arg(StandinCall& call, float value) { AddFloat(call, value); }
+void Arg(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
+
+template <GlideEntry entry, typename... A>
+void TraceArguments(A... args) {
+    StandinCall call = NewCall(entry);
+    (Arg(call, args), ...);
+    tracer::Trace(entry, call);
+}
+
+template <GlideEntry entry, typename... A>
+void TraceName(A...) {
+    tracer::Trace(entry, NewCall(entry));
+}
+
+template <typename T>
+T Zero() {
+    return T();
+}
+
+// A missing entry in the real library answers 0, like an unbound entry of the
+// plug-in's own binding table.
+#define TRACER_FORWARD(Ret, name, params, args)                                               \
+    const auto real = reinterpret_cast<Ret(GLIDECALL*) params>(tracer::RealProc(GLIDE_##name)); \
+    if (real == nullptr) return Zero<Ret>();                                                  \
+    return real args;
+
+}  // namespace
+
+#define TRACER_DEFINE_ARGUMENTS(Ret, name, params, args) \
+    TRACER_EXPORT Ret GLIDECALL name params {            \
+        TraceArguments<GLIDE_##name> args;               \
+        TRACER_FORWARD(Ret, name, params, args)          \
+    }
+TRACER_ARGUMENT_ENTRY_POINTS(TRACER_DEFINE_ARGUMENTS)
+#undef TRACER_DEFINE_ARGUMENTS
+
+#define TRACER_DEFINE_NAME(Ret, name, params, args) \
+    TRACER_EXPORT Ret GLIDECALL name params {       \
+        TraceName<GLIDE_##name> args;               \
+        TRACER_FORWARD(Ret, name, params, args)     \
+    }
+TRACER_NAME_ENTRY_POINTS(TRACER_DEFINE_NAME)
+#undef TRACER_DEFINE_NAME
+
+// Points at records and vertices whose contents the text form prints.
+
+namespace {
+
+template <typename... A>
+StandinCall Begin(GlideEntry entry, A... args) {
+    StandinCall call = NewCall(entry);
+    (Arg(call, args), ...);
+    return call;
+}
+
+void TraceTexInfo(GlideEntry entry, StandinCall& call, const GrTexInfo* info) {
+    if (info) call.texInfo = *info;
+    tracer::Trace(entry, call);
+}
+
+}  // namespace
+
+TRACER_EXPORT void GLIDECALL grTexSource(FxI32 tmu, FxU32 start, FxU32 evenOdd, GrTexInfo* info) {
+    StandinCall call = Begin(GLIDE_grTexSource, tmu, start, evenOdd, static_cast<const void*>(info));
+    TraceTexInfo(GLIDE_grTexSource, call, info);
+    TRACER_FORWARD(void, grTexSource, (FxI32, FxU32, FxU32, GrTexInfo*), (tmu, start, evenOdd, info))
+}
+
+TRACER_EXPORT FxU32 GLIDECALL grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info) {
+    StandinCall call = Begin(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
+    TraceTexInfo(GLIDE_grTexTextureMemRequired, call, info);
+    TRACER_FORWARD(FxU32, grTexTextureMemRequired, (FxU32, GrTexInfo*), (evenOdd, info))
+}
+
+TRACER_EXPORT void GLIDECALL grDrawPolygon(int count, const int* ilist, const GrVertex* vlist) {
+    StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
+                             static_cast<const void*>(vlist));
+    if (ilist && vlist) {
+        for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) {
+            call.indices[i] = ilist[i];
+            AddVertex(call, &vlist[ilist[i]]);
+        }
+    }
+    call.vertexCount = count > 0 ? count : 0;
+    tracer::Trace(GLIDE_grDrawPolygon, call);
+    TRACER_FORWARD(void, grDrawPolygon, (int, const int*, const GrVertex*), (count, ilist, vlist))
+}
+
+TRACER_EXPORT void GLIDECALL grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
+    StandinCall call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a), static_cast<const void*>(b),
+                             static_cast<const void*>(c));
+    for (const GrVertex* v : {a, b, c}) AddVertex(call, v);
+    tracer::Trace(GLIDE_grDrawTriangle, call);
+    TRACER_FORWARD(void, grDrawTriangle, (const GrVertex*, const GrVertex*, const GrVertex*), (a, b, c))
+}
+
+TRACER_EXPORT void GLIDECALL grDrawLine(const GrVertex* a, const GrVertex* b) {
+    StandinCall call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
+    AddVertex(call, a);
+    AddVertex(call, b);
+    tracer::Trace(GLIDE_grDrawLine, call);
+    TRACER_FORWARD(void, grDrawLine, (const GrVertex*, const GrVertex*), (a, b))
+}
+
+TRACER_EXPORT void GLIDECALL grDrawPolygonVertexList(int count, const GrVertex* vlist) {
+    StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
+    if (vlist) {
+        for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) AddVertex(call, &vlist[i]);
+    }
+    call.vertexCount = count > 0 ? count : 0;
+    tracer::Trace(GLIDE_grDrawPolygonVertexList, call);
+    TRACER_FORWARD(void, grDrawPolygonVertexList, (int, const GrVertex*), (count, vlist))
+}
+
+TRACER_EXPORT FxBool GLIDECALL grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width,
+                                                FxU32 height, FxI32 stride, const void* src) {
+    const StandinCall call = Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
+    std::uint32_t hash = kPixelHashStart;
+    const bool hashed = LfbBlockHashed(format, width, height, src);
+    for (FxU32 row = 0; hashed && row < height; ++row) {
+        hash = PixelHashBytes(hash, static_cast<const char*>(src) + static_cast<std::ptrdiff_t>(row) * stride,
+                              width * 2);
+    }
+    tracer::Trace(GLIDE_grLfbWriteRegion, call, hashed ? &hash : nullptr);
+    TRACER_FORWARD(FxBool, grLfbWriteRegion, (FxI32, FxU32, FxU32, FxU32, FxU32, FxU32, FxI32, const void*),
+                   (buffer, x, y, format, width, height, stride, src))
+}
+
+TRACER_EXPORT void GLIDECALL grTexDownloadMipMapLevel(FxI32 tmu, FxU32 start, FxI32 thisLod, FxI32 largeLod,
+                                                      FxI32 aspect, FxI32 format, FxU32 evenOdd, const void* data) {
+    const StandinCall call =
+        Begin(GLIDE_grTexDownloadMipMapLevel, tmu, start, thisLod, largeLod, aspect, format, evenOdd, data);
+    const std::uint32_t bytes = LevelBytes(thisLod, aspect, format);
+    std::uint32_t hash = PixelHashBytes(kPixelHashStart, data, data ? bytes : 0);
+    if (bytes % 2) hash = PixelHashBytes(hash, "", 1);  // the stand-in keeps whole 16-bit words
+    tracer::Trace(GLIDE_grTexDownloadMipMapLevel, call, data && bytes ? &hash : nullptr);
+    TRACER_FORWARD(void, grTexDownloadMipMapLevel, (FxI32, FxU32, FxI32, FxI32, FxI32, FxI32, FxU32, const void*),
+                   (tmu, start, thisLod, largeLod, aspect, format, evenOdd, data))
+}
+
+// The entry points the plug-in calls keep the exact types it calls them through.
+#define TRACER_CHECK_SIGNATURE(Ret, name, ...) \
+    static_assert(std::is_same_v<decltype(&::name), GlideFn_##name>, #name " has the wrong signature");
+GLIDE_CALLED_ENTRY_POINTS(TRACER_CHECK_SIGNATURE)
+#undef TRACER_CHECK_SIGNATURE
+
+// Every entry point takes as many argument bytes as its name says (the i686
+// .def file maps "_grDrawLine@8" to the symbol grDrawLine@8 as well).
+#define TRACER_CHECK_BYTES(name, bytes, role) \
+    static_assert(GlideParamBytes(&::name) == bytes, #name " takes the wrong number of argument bytes");
+GLIDE_ENTRY_POINTS(TRACER_CHECK_BYTES)
+#undef TRACER_CHECK_BYTES
