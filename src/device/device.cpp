@@ -1,6 +1,7 @@
 #include "device/device.h"
 
 #include "glide/glide_binding.h"
+#include "glide/glide_diagnostics.h"
 #include "scene/scene_list.h"
 #include "scene/screen_position.h"
 #include "texture/host_memory.h"
@@ -53,7 +54,8 @@ Resolution ResolutionForIndex(int index) {
 int DetectCard() {
     if (!EnsureBound()) return 0;
     glide::grSstQueryBoards(&device.hwConfig);
-    return device.hwConfig.num_sst != 0;
+    if (device.hwConfig.num_sst == 0) return ExplainGlideFailure(kGlideNoBoardDetected);
+    return 1;
 }
 
 int OpenCard(int resolutionIndex, int pointSampled) {
@@ -63,9 +65,9 @@ int OpenCard(int resolutionIndex, int pointSampled) {
 
     if (device.hardwareQueryPending) {
         glide::grGlideInit();
-        if (!glide::grSstQueryHardware(&device.hwConfig)) return 0;
+        if (!glide::grSstQueryHardware(&device.hwConfig)) return ExplainGlideFailure(kGlideNoBoardQueried);
         int tmus = TmuCountOfFirstBoard(device.hwConfig);
-        if (tmus < 0) return 0;
+        if (tmus < 0) return ExplainGlideFailure(kGlideBoardType, device.hwConfig.SSTs[0].type);
         slotTable.tmuCount = tmus;
         device.hardwareQueryPending = 0;
     }
@@ -73,7 +75,8 @@ int OpenCard(int resolutionIndex, int pointSampled) {
     glide::grSstSelect(0);
     if (!glide::grSstWinOpen(0u, device.glideResolution, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
                              GR_ORIGIN_UPPER_LEFT, 2, 1))
-        return 0;
+        return ExplainGlideFailure(kGlideWindow, ResolutionForIndex(resolutionIndex).width,
+                                   ResolutionForIndex(resolutionIndex).height);
 
     const FxI32 filter = pointSampled ? GR_TEXTUREFILTER_POINT_SAMPLED : GR_TEXTUREFILTER_BILINEAR;
     glide::grRenderBuffer(GR_BUFFER_BACKBUFFER);

@@ -1,5 +1,7 @@
 #include "glide/glide_library.h"
 
+#include "glide/glide_diagnostics.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -18,11 +20,14 @@ void* glideLibrary;
 
 int OpenGlideLibrary() {
     glideLibrary = LoadLibraryA("glide2x.dll");
-    return glideLibrary != nullptr;
+    if (glideLibrary == nullptr) return vrastex::ExplainGlideFailure(vrastex::kGlideLibraryMissing);
+    return 1;
 }
 
 GlideProc FindGlideProc(int entry) {
-    return reinterpret_cast<GlideProc>(GetProcAddress(glideLibrary, glideDecoratedNames[entry]));
+    const auto proc = reinterpret_cast<GlideProc>(GetProcAddress(glideLibrary, glideDecoratedNames[entry]));
+    if (proc == nullptr) vrastex::ExplainGlideFailure(vrastex::kGlideEntryMissing, entry);
+    return proc;
 }
 
 #else
@@ -31,11 +36,14 @@ int OpenGlideLibrary() {
     // The ordinary search path decides: LD_LIBRARY_PATH first, then the
     // directory of the plug-in itself (its RUNPATH is $ORIGIN).
     glideLibrary = dlopen("libglide2x.so", RTLD_NOW | RTLD_LOCAL);
-    return glideLibrary != nullptr;
+    if (glideLibrary == nullptr) return vrastex::ExplainGlideFailure(vrastex::kGlideLibraryMissing, 0, 0, dlerror());
+    return 1;
 }
 
 GlideProc FindGlideProc(int entry) {
-    return reinterpret_cast<GlideProc>(dlsym(glideLibrary, glidePlainNames[entry]));
+    const auto proc = reinterpret_cast<GlideProc>(dlsym(glideLibrary, glidePlainNames[entry]));
+    if (proc == nullptr) vrastex::ExplainGlideFailure(vrastex::kGlideEntryMissing, entry);
+    return proc;
 }
 
 #endif
