@@ -1,27 +1,42 @@
 #!/usr/bin/env bash
-# Checks a built vrastex.dll against what a host and Windows expect of it:
+# Checks a built Windows binary against what a host and Windows expect of it.
+# The plug-in, vrastex.dll (the default):
 #   - a DLL for the expected machine (i386 by default, x86-64 with --x64);
 #   - exactly the 34 exported names, CalcShifts only under its decorated name,
 #     no @N decoration, no ordinal-only exports;
-#   - imports from KERNEL32.dll only, and only LoadLibraryA and GetProcAddress;
+#   - imports from KERNEL32.dll only: LoadLibraryA, GetProcAddress and
+#     OutputDebugStringA (why Glide could not be used);
 #   - (i386) no MMX, SSE or later instructions anywhere in the code: P6 + x87;
 #   - a version resource, whose strings are printed.
+# --capture: the capture plug-in (capture/vrastex.dll): the same 34 exports;
+#   imports from KERNEL32.dll only, among its file and library functions (no
+#   C runtime DLL); P6 + x87; no version resource needed.
+# --tracer: the Glide tracer (tracer/glide2x.dll): the 121 decorated Glide
+#   names ("_grDrawLine@8") and their symbols' own names, nothing else;
+#   imports as --capture; P6 + x87.
+# --replay: vrastex-replay.exe: a program importing only DLLs every Windows
+#   has (KERNEL32, msvcrt, ...), so it runs with nothing beside it but the
+#   DLLs it loads.
 # Needs binutils-mingw-w64-i686 or binutils-mingw-w64-x86-64 (objdump) and
 # binutils (strings).
 #
-# Usage: scripts/check-dll.sh [--x64] path/to/vrastex.dll
+# Usage: scripts/check-dll.sh [--x64] [--capture | --tracer | --replay] FILE
 set -euo pipefail
 
 usage() {
-    echo "usage: $0 [--x64] path/to/vrastex.dll" >&2
+    echo "usage: $0 [--x64] [--capture | --tracer | --replay] FILE" >&2
     exit 2
 }
 
 machine=i386
+mode=plugin
 dll=
 while [[ $# -gt 0 ]]; do
     case "$1" in
     --x64) machine=x86-64 ;;
+    --capture) mode=capture ;;
+    --tracer) mode=tracer ;;
+    --replay) mode=replay ;;
     -h | --help) usage ;;
     -*) usage ;;
     *)
@@ -73,7 +88,14 @@ expected_exports=(
     pause_render
     unpause_render
 )
-expected_imports=(GetProcAddress LoadLibraryA)
+expected_imports=(GetProcAddress LoadLibraryA OutputDebugStringA)
+# What the capture plug-in and the tracer may take from KERNEL32.dll: files,
+# libraries, the environment, the debugger output. No C runtime.
+allowed_imports=(CloseHandle CreateDirectoryA CreateFileA FlushFileBuffers FreeLibrary GetEnvironmentVariableA
+    GetFileSize GetLastError GetModuleFileNameA GetModuleHandleA GetModuleHandleExA GetProcAddress LoadLibraryA
+    OutputDebugStringA ReadFile SetFilePointer WriteFile)
+# The DLLs every Windows has, for the replay program.
+system_dlls='^(kernel32|msvcrt|user32|advapi32|shell32|ntdll|gdi32|ole32|ws2_32)\.dll$'
 
 objdump=
 if [[ $machine == i386 ]]; then
@@ -134,7 +156,13 @@ else
     fail "optional header magic is '${magic:-missing}', expected $want_magic"
 fi
 characteristics=$(awk '$1 == "Characteristics" { print $2; exit }' "$tmp/p.txt")
-if [[ -n "$characteristics" ]] && ((0x${characteristics#0x} & 0x2000)); then
+if [[ $mode == replay ]]; then
+    if [[ -n "$characteristics" ]] && ! ((0x${characteristics#0x} & 0x2000)); then
+        ok "image is a program (characteristics 0x${characteristics#0x})"
+    else
+        fail "image is not a program (characteristics '${characteristics:-missing}')"
+    fi
+elif [[ -n "$characteristics" ]] && ((0x${characteristics#0x} & 0x2000)); then
     ok "image is a DLL (characteristics 0x${characteristics#0x})"
 else
     fail "image is not marked as a DLL (characteristics '${characteristics:-missing}')"
@@ -154,15 +182,36 @@ address_count=$(awk '
     table && /Export RVA|Forwarder RVA/ { n++ }
     END { print n + 0 }
 ' "$tmp/p.txt")
-printf '%s\n' "${expected_exports[@]}" | LC_ALL=C sort >"$tmp/expected.txt"
 export_count=$(wc -l <"$tmp/exports.txt")
-if diff -u "$tmp/expected.txt" "$tmp/exports.txt" >"$tmp/exports.diff"; then
-    ok "exports: exactly the ${#expected_exports[@]} expected names"
+if [[ $mode == tracer ]]; then
+    # Each Glide entry point under its decorated name and its symbol's own
+    # name (grDrawLine@8 on i386, grDrawLine on x86-64).
+    entry_points=$(dirname "$0")/../src/glide/glide_entry_points.h
+    sed -n 's/^[[:space:]]*X(\([A-Za-z0-9_]*\), *\([0-9]*\), *[A-Z]*).*/\1 \2/p' "$entry_points" |
+        while read -r name bytes; do
+            echo "_$name@$bytes"
+            if [[ $machine == i386 ]]; then echo "$name@$bytes"; else echo "$name"; fi
+        done | LC_ALL=C sort >"$tmp/expected.txt"
+    expected_count=$(($(wc -l <"$tmp/expected.txt") / 2))  # names, each exported twice
+    [[ $expected_count -eq 121 ]] || fail "expected 121 Glide entry points in $entry_points, found $expected_count"
+elif [[ $mode == replay ]]; then
+    : >"$tmp/expected.txt"
+    expected_count=0
 else
-    fail "exports differ from the expected ${#expected_exports[@]} names (- missing, + unexpected):"
-    sed -n '3,$p' "$tmp/exports.diff" | grep '^[-+]' | sed 's/^/        /'
+    printf '%s\n' "${expected_exports[@]}" | LC_ALL=C sort >"$tmp/expected.txt"
+    expected_count=${#expected_exports[@]}
 fi
-if [[ "$address_count" -eq "$export_count" ]]; then
+if [[ $mode == replay ]]; then
+    ok "exports: $export_count names (a program)"
+elif diff -u "$tmp/expected.txt" "$tmp/exports.txt" >"$tmp/exports.diff"; then
+    ok "exports: exactly the $expected_count expected names"
+else
+    fail "exports differ from the expected $expected_count names (- missing, + unexpected):"
+    sed -n '3,$p' "$tmp/exports.diff" | grep '^[-+]' | sed 's/^/        /' | head -n 40
+fi
+if [[ $mode == replay ]]; then
+    :
+elif [[ "$address_count" -eq "$export_count" ]]; then
     ok "export address table: $address_count entries, all named"
 else
     fail "export address table has $address_count entries for $export_count names"
@@ -184,6 +233,14 @@ if [[ -s "$tmp/imports.txt" ]]; then
 else
     echo "        (none)"
 fi
+if [[ $mode == replay ]]; then
+    bad_dlls=$(grep -viE "$system_dlls" "$tmp/dlls.txt" || true)
+    if [[ -n "$bad_dlls" ]]; then
+        fail "imports from DLLs that Windows does not have: $(echo $bad_dlls) (link them statically)"
+    else
+        ok "imports only Windows' own DLLs: $(echo $(cat "$tmp/dlls.txt"))"
+    fi
+else
 bad_dlls=$(grep -vix 'KERNEL32.dll' "$tmp/dlls.txt" || true)
 if [[ -n "$bad_dlls" ]]; then
     fail "imports from DLLs other than KERNEL32.dll: $(echo $bad_dlls)"
@@ -193,15 +250,26 @@ else
     ok "imports from KERNEL32.dll only"
 fi
 awk '{ print $2 }' "$tmp/imports.txt" | LC_ALL=C sort >"$tmp/import_names.txt"
-printf '%s\n' "${expected_imports[@]}" | LC_ALL=C sort >"$tmp/expected_imports.txt"
-if diff -q "$tmp/expected_imports.txt" "$tmp/import_names.txt" >/dev/null; then
-    ok "imported functions: ${expected_imports[*]}"
+if [[ $mode == plugin ]]; then
+    printf '%s\n' "${expected_imports[@]}" | LC_ALL=C sort >"$tmp/expected_imports.txt"
+    if diff -q "$tmp/expected_imports.txt" "$tmp/import_names.txt" >/dev/null; then
+        ok "imported functions: ${expected_imports[*]}"
+    else
+        fail "imported functions are $(echo $(cat "$tmp/import_names.txt")), expected ${expected_imports[*]}"
+    fi
 else
-    fail "imported functions are $(echo $(cat "$tmp/import_names.txt")), expected ${expected_imports[*]}"
+    printf '%s\n' "${allowed_imports[@]}" | LC_ALL=C sort >"$tmp/allowed_imports.txt"
+    extra=$(LC_ALL=C comm -23 "$tmp/import_names.txt" "$tmp/allowed_imports.txt")
+    if [[ -n "$extra" ]]; then
+        fail "imported functions outside the allowed KERNEL32 set: $(echo $extra)"
+    else
+        ok "imported functions, all file/library functions: $(echo $(cat "$tmp/import_names.txt"))"
+    fi
+fi
 fi
 
 # --- Instruction set ------------------------------------------------------------
-if [[ $machine == i386 ]]; then
+if [[ $machine == i386 && $mode != replay ]]; then
     "$objdump" -d --no-show-raw-insn "$dll" >"$tmp/d.txt"
     # Registers of MMX, SSE and AVX, and mnemonics beyond the P6 + x87 set.
     registers='%([xyz]mm[0-9]+|mm[0-7])\b'
@@ -230,7 +298,9 @@ if [[ $machine == i386 ]]; then
 fi
 
 # --- Version resource ----------------------------------------------------------
-if "$objdump" -h "$dll" | grep -q '\.rsrc'; then
+if [[ $mode != plugin ]]; then
+    :
+elif "$objdump" -h "$dll" | grep -q '\.rsrc'; then
     strings -a -el "$dll" >"$tmp/strings16.txt"
     if grep -qx 'VS_VERSION_INFO' "$tmp/strings16.txt"; then
         ok "version resource present:"

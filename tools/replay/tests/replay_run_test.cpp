@@ -30,9 +30,11 @@ std::string ReadFile(const fs::path& path) {
     return text.str();
 }
 
-// Runs the tool with `args` in `dir`, capturing what it prints.
-Outcome RunReplay(const fs::path& dir, const std::string& args) {
-    const std::string command = "cd \"" + dir.string() + "\" && \"" REPLAY_EXE "\" " + args + " > stdout.txt 2> stderr.txt";
+// Runs the tool with `args` in `dir`, capturing what it prints; `environment`
+// ("NAME=value ") goes before the command.
+Outcome RunReplay(const fs::path& dir, const std::string& args, const std::string& environment = "") {
+    const std::string command =
+        "cd \"" + dir.string() + "\" && " + environment + "\"" REPLAY_EXE "\" " + args + " > stdout.txt 2> stderr.txt";
     const int status = std::system(command.c_str());
 #if defined(_WIN32)
     const int code = status;
@@ -61,9 +63,11 @@ TEST(ReplayRun, SmokeScriptWritesFramesTraceAndSummary) {
 
     const Outcome run = RunReplay(dir, "--out out --trace trace.txt \"" REPLAY_TESTS_DIR "/scripts/smoke.replay\"");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("vrastex-replay: 3 frames written to out, 13 draw calls, 16 records, 47 vertices sent, ", 0), 0u)
+    EXPECT_TRUE(HasLineStarting(run.out, "vrastex-replay: Glide ")) << run.out;
+    EXPECT_TRUE(HasLineStarting(run.out, "vrastex-replay: 3 frames written to out, 13 draw calls, 16 records, "
+                                         "47 vertices sent, "))
         << run.out;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
 
     for (const char* name : {"frame-0001.png", "frame-0002.png", "frame-0003.png"})
         EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
@@ -214,6 +218,47 @@ TEST(ReplayRun, MissingPluginExitsWithThree) {
     const Outcome fake = RunReplay(dir, std::string("--plugin fake/") + pluginName + " ok.replay");
     EXPECT_EQ(fake.exitCode, 3);
     EXPECT_NE(fake.err.find("lacks the export(s) fxDetect, fxInit,"), std::string::npos) << fake.err;
+}
+
+// The same frames and the same trace whichever way they are taken: the
+// stand-in's own trace or the Glide tracer in front of it; the stand-in's
+// frames or a Glide without its control functions, found through
+// LD_LIBRARY_PATH ahead of the stand-in beside the plug-in, read back with
+// grLfbReadRegion.
+TEST(ReplayRun, TracerAndReadBackGiveTheStandinsTraceAndFrames) {
+    NEED_STANDIN();
+    const fs::path dir = replay_test::WorkDir();
+    const std::string script = "\"" REPLAY_TESTS_DIR "/scripts/smoke.replay\"";
+    const Outcome own = RunReplay(dir, "--out own --standin-trace own.txt " + script);
+    ASSERT_EQ(own.exitCode, 0) << own.err;
+    EXPECT_NE(own.out.find("(the stand-in)\n"), std::string::npos) << own.out;
+    const std::string ownTrace = ReadFile(dir / "own.txt");
+    ASSERT_GT(ownTrace.size(), 1000u);
+
+    auto expectSame = [&](const std::string& name) {
+        EXPECT_EQ(ReadFile(dir / (name + ".txt")), ownTrace) << name;
+        for (const char* frame : {"frame-0001.png", "frame-0002.png", "frame-0003.png"})
+            EXPECT_EQ(ReadFile(dir / name / frame), ReadFile(dir / "own" / frame)) << name << " " << frame;
+    };
+    const Outcome traced = RunReplay(dir, "--out traced --trace traced.txt " + script);
+    ASSERT_EQ(traced.exitCode, 0) << traced.err;
+    EXPECT_NE(traced.out.find("(the stand-in), traced by "), std::string::npos) << traced.out;
+    expectSame("traced");
+
+#if !defined(_WIN32)
+    const fs::path variant = fs::path(REPLAY_EXE).parent_path() / "variants" / "no-control";
+    const std::string path = "LD_LIBRARY_PATH=\"" + (dir / "nothing-here").string() + ":" + variant.string() + "\" ";
+    const Outcome readBack = RunReplay(dir, "--out readback --trace readback.txt " + script, path);
+    ASSERT_EQ(readBack.exitCode, 0) << readBack.err;
+    EXPECT_TRUE(HasLineStarting(readBack.out, "vrastex-replay: Glide " + (variant / "libglide2x.so").string() +
+                                                  " (frames read back through grLfbReadRegion), traced by "))
+        << readBack.out;
+    expectSame("readback");
+
+    const Outcome refused = RunReplay(dir, "--standin-trace x.txt " + script, path);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("--standin-trace needs the Glide stand-in"), std::string::npos) << refused.err;
+#endif
 }
 
 }  // namespace
