@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Builds the 32-bit Windows release and packs it:
+# Builds the Windows release (presets win32 and win64) and packs it:
 #
 #   release/vrastex-<version>/
-#       vrastex.dll    the plug-in (i686, x87, imports KERNEL32.dll only)
-#       glide2x.dll    the project's Glide 2.x stand-in, i686, stripped, for
-#                      trying the plug-in without a 3Dfx card
-#       README.md      what the package holds and how to install it
+#       vrastex.dll          the plug-in (i686, x87, imports KERNEL32.dll only)
+#       glide2x.dll          the project's Glide 2.x stand-in, i686, stripped, for
+#                            trying the plug-in without a 3Dfx card
+#       vrastex-replay.exe   the replay host, i686 (loads 32-bit Glide libraries)
+#       tracer/glide2x.dll   the Glide tracer, i686
+#       capture/vrastex.dll  the capture plug-in, i686
+#       x64/                 the same set for 64-bit Windows (vrastex.dll,
+#                            glide2x.dll, vrastex-replay.exe, tracer/, capture/)
+#       README.md            what the package holds and how to install it
 #       LICENSE
 #       SHA256SUMS
 #   release/vrastex-<version>.zip   the folder above
 #
-# vrastex.dll must pass scripts/check-dll.sh and glide2x.dll must export every
-# decorated Glide name before anything is packed. The version is the CMake
-# project version. Needs the Debian packages cmake, ninja-build,
-# g++-mingw-w64-i686-win32 (with binutils-mingw-w64-i686), binutils (strings)
-# and zip (or python3).
+# Every binary must pass scripts/check-dll.sh in its mode (plug-in, --capture,
+# --tracer, --replay) and glide2x.dll must export every decorated Glide name
+# before anything is packed. The version is the CMake project version. Needs
+# the Debian packages cmake, ninja-build, g++-mingw-w64-i686-win32,
+# g++-mingw-w64-x86-64-win32 (with their binutils), libz-mingw-w64-dev,
+# binutils (strings) and zip (or python3).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,19 +33,35 @@ if [[ -z "$version" ]]; then
 fi
 name=vrastex-$version
 build=$root/build-win32
+build64=$root/build-win64
 out=$root/release
 stage=$out/$name
 
-echo "== Building $name (preset win32)"
-cmake --preset win32
-cmake --build --preset win32
+for preset in win32 win64; do
+    echo "== Building $name (preset $preset)"
+    cmake --preset $preset
+    cmake --build --preset $preset
+done
 
-echo "== Checking vrastex.dll"
-scripts/check-dll.sh "$build/vrastex.dll"
+# Each binary by its checker mode, i686 then x64.
+for dir in "$build" "$build64"; do
+    x64=()
+    [[ $dir == "$build64" ]] && x64=(--x64)
+    for entry in ":vrastex.dll" "--capture:capture/vrastex.dll" "--tracer:tracer/glide2x.dll" \
+        "--replay:vrastex-replay.exe"; do
+        mode=${entry%%:*} file=$dir/${entry#*:}
+        echo "== Checking $file"
+        if [[ ! -f "$file" ]]; then
+            echo "release: $file was not built" >&2
+            exit 1
+        fi
+        scripts/check-dll.sh "${x64[@]}" $mode "$file"
+    done
+done
 
 echo "== Checking glide2x.dll"
-if [[ ! -f "$build/glide2x.dll" ]]; then
-    echo "release: $build/glide2x.dll was not built (the stand-in has no Windows build)" >&2
+if [[ ! -f "$build/glide2x.dll" || ! -f "$build64/glide2x.dll" ]]; then
+    echo "release: glide2x.dll was not built (the stand-in has no Windows build)" >&2
     exit 1
 fi
 i686-w64-mingw32-objdump -p "$build/glide2x.dll" |
@@ -66,9 +88,15 @@ echo "ok:   glide2x.dll exports all $expected_count decorated Glide names"
 
 echo "== Assembling $stage"
 rm -rf "$stage" "$out/$name.zip"
-mkdir -p "$stage"
-cp "$build/vrastex.dll" "$stage/"
-i686-w64-mingw32-strip -o "$stage/glide2x.dll" "$build/glide2x.dll"
+mkdir -p "$stage/tracer" "$stage/capture" "$stage/x64/tracer" "$stage/x64/capture"
+for file in vrastex.dll tracer/glide2x.dll capture/vrastex.dll; do
+    cp "$build/$file" "$stage/$file"
+    cp "$build64/$file" "$stage/x64/$file"
+done
+for file in glide2x.dll vrastex-replay.exe; do
+    i686-w64-mingw32-strip -o "$stage/$file" "$build/$file"
+    x86_64-w64-mingw32-strip -o "$stage/x64/$file" "$build64/$file"
+done
 cp LICENSE "$stage/LICENSE"
 cat >"$stage/README.md" <<EOF
 # vrastex $version
@@ -83,6 +111,10 @@ run time from \`glide2x.dll\`.
 |---|---|
 | \`vrastex.dll\` | the plug-in: 34 exports, x86 (P6 instruction set, x87 floating point), imports only \`LoadLibraryA\` and \`GetProcAddress\` from KERNEL32.dll |
 | \`glide2x.dll\` | the project's Glide 2.x stand-in: all 121 Glide 2.x entry points in software, with a call log; for trying the plug-in without a 3Dfx card |
+| \`vrastex-replay.exe\` | plays a replay script (a captured session) through \`vrastex.dll\` and the Glide library it finds, writing every frame as a PNG; \`--trace FILE\` writes the Glide calls through the tracer |
+| \`tracer/glide2x.dll\` | the Glide tracer: put it beside the host in place of the card's \`glide2x.dll\`, renamed \`glide2x-real.dll\`; it writes every Glide call to \`glide2x-trace.txt\` beside the host (or the file \`VRASTEX_GLIDE_TRACE\` names) and forwards it |
+| \`capture/vrastex.dll\` | the capture plug-in: put it in place of \`vrastex.dll\`, renamed \`vrastex-real.dll\`; it records the host's session into a replay script |
+| \`x64/\` | the same programs built for 64-bit Windows |
 | \`LICENSE\` | MIT licence |
 | \`SHA256SUMS\` | SHA-256 of every other file (\`sha256sum -c SHA256SUMS\`) |
 
@@ -96,11 +128,22 @@ stand-in \`glide2x.dll\` beside \`vrastex.dll\`: the host then runs, and
 nothing is shown on screen.
 
 The plug-in keeps no settings: the host passes the screen resolution and the
-texture filtering choice when it opens the card.
+texture filtering choice when it opens the card. When it cannot use Glide (no
+\`glide2x.dll\`, a missing entry point, no board, no screen) it says why
+through the debugger output, which DebugView shows.
+
+## Reporting a wrong picture
+
+1. Capture the session with \`capture/vrastex.dll\`.
+2. Trace the Glide calls with \`tracer/glide2x.dll\` in front of your card's
+   Glide, or replay the capture through it: \`vrastex-replay.exe --trace
+   trace.txt session.replay\` (the replay finds \`glide2x.dll\` beside itself or
+   in the system folders, and reads every frame back from the card).
+3. Send the capture, the trace and the frames.
 EOF
 (
     cd "$stage"
-    sha256sum LICENSE README.md glide2x.dll vrastex.dll >SHA256SUMS
+    find . -type f ! -name SHA256SUMS | LC_ALL=C sort | sed 's|^\./||' | xargs sha256sum >SHA256SUMS
     sha256sum -c --quiet SHA256SUMS
 )
 

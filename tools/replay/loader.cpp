@@ -59,6 +59,23 @@ std::filesystem::path FindGlide(const std::filesystem::path& pluginDir, std::str
     return std::filesystem::path(std::string(found, length));
 }
 
+std::filesystem::path TracerTarget(const std::filesystem::path& library, std::string& error) {
+    std::error_code code;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(code);
+    const std::string prefix = "vrastex-replay-";
+    for (const auto& entry : std::filesystem::directory_iterator(temp, code))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove_all(entry.path(), code);
+    const std::filesystem::path dir = temp / (prefix + std::to_string(GetCurrentProcessId()));
+    const std::filesystem::path copy = dir / "glide2x-real.dll";
+    std::filesystem::create_directories(dir, code);
+    if (!code) std::filesystem::copy_file(library, copy, std::filesystem::copy_options::overwrite_existing, code);
+    if (code) {
+        error = "cannot copy " + library.string() + " to " + copy.string() + " for the tracer: " + code.message();
+        return {};
+    }
+    return copy;
+}
+
 void SetEnvironment(const char* name, const std::string& value) { SetEnvironmentVariableA(name, value.c_str()); }
 
 #else
@@ -118,6 +135,8 @@ std::filesystem::path FindGlide(const std::filesystem::path& pluginDir, std::str
     dlclose(library);
     return found;
 }
+
+std::filesystem::path TracerTarget(const std::filesystem::path& library, std::string&) { return library; }
 
 void SetEnvironment(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
 

@@ -18,6 +18,14 @@ const char* GlideFileName();   // libglide2x.so / glide2x.dll
 // Empty when none is found; `looked` tells where.
 std::filesystem::path FindGlide(const std::filesystem::path& pluginDir, std::string& looked);
 
+// Windows: a copy of `library` under the name glide2x-real.dll in a folder of
+// this process's own (under %TEMP%, where copies left by earlier runs are
+// removed). With the tracer loaded as glide2x.dll, a second module of that
+// name would leave it to the system which one a later LoadLibraryA
+// ("glide2x.dll") returns. Elsewhere (the loader takes the first by its
+// soname) `library` itself. Empty with a message when the copy fails.
+std::filesystem::path TracerTarget(const std::filesystem::path& library, std::string& error);
+
 // Sets an environment variable for this process and the libraries it loads.
 void SetEnvironment(const char* name, const std::string& value);
 

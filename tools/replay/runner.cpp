@@ -34,18 +34,21 @@ bool BindPlugin(const std::filesystem::path& pluginPath, const std::string& trac
         return false;
     }
     glide.library = std::filesystem::absolute(found);
+    std::filesystem::path load = glide.library;
     // Tracing: the tracer is loaded first, so that the plug-in's load of the
     // Glide library by name gets it; it forwards to the library found above.
     if (!tracePath.empty()) {
         glide.tracer = tracerPath.empty() ? ExecutableDirectory() / "tracer" / GlideFileName() : tracerPath;
         glide.tracer = std::filesystem::absolute(glide.tracer);
-        SetEnvironment("VRASTEX_GLIDE_TARGET", glide.library.string());
+        load = TracerTarget(glide.library, error);
+        if (load.empty()) return false;
+        SetEnvironment("VRASTEX_GLIDE_TARGET", load.string());
         SetEnvironment("VRASTEX_GLIDE_TRACE", std::filesystem::absolute(tracePath).string());
         if (OpenLibrary(glide.tracer, error) == nullptr) return false;
     }
     // Loaded before the plug-in binds Glide: its load of the same library gets
     // this instance.
-    void* glideLibrary = OpenLibrary(glide.library, error);
+    void* glideLibrary = OpenLibrary(load, error);
     if (glideLibrary == nullptr) return false;
     auto bind = [&](auto& slot, const std::string& name) {
         slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(FindSymbol(glideLibrary, name.c_str()));
