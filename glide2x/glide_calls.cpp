@@ -238,13 +238,7 @@ GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vl
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
                                  static_cast<const void*>(vlist));
-        if (ilist && vlist) {
-            for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) {
-                call.indices[i] = ilist[i];
-                AddVertex(call, &vlist[ilist[i]]);
-            }
-        }
-        call.vertexCount = count > 0 ? count : 0;
+        AddPolygon(call, true, count, ilist, vlist);
         CommitCall(call);
     }
     const bool lists = !(count > 0 && (ilist == nullptr || vlist == nullptr));
@@ -347,10 +341,7 @@ GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
 GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
-        if (vlist) {
-            for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) AddVertex(call, &vlist[i]);
-        }
-        call.vertexCount = count > 0 ? count : 0;
+        AddPolygon(call, false, count, nullptr, vlist);
         CommitCall(call);
     }
     if (count > 0 && vlist == nullptr) ReportError("grDrawPolygonVertexList: null list");

@@ -21,7 +21,8 @@ gtest_discover_tests(raster_test)
 
 # The trace's own number writer, built in (the library keeps it hidden).
 add_executable(trace_format_test ${PROJECT_SOURCE_DIR}/tests/trace_format_test.cpp
-  ${PROJECT_SOURCE_DIR}/glide2x/trace_format.cpp ${PROJECT_SOURCE_DIR}/glide2x/texture_layout.cpp)
+  ${PROJECT_SOURCE_DIR}/glide2x/trace_format.cpp ${PROJECT_SOURCE_DIR}/glide2x/texture_layout.cpp
+  ${PROJECT_SOURCE_DIR}/src/glide/glide_names.cpp)
 target_include_directories(trace_format_test PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/glide2x)
 target_link_libraries(trace_format_test PRIVATE GTest::gtest_main)
 gtest_discover_tests(trace_format_test)

@@ -1,14 +1,9 @@
 #include "trace_format.h"
 
+#include "glide/glide_binding.h"
 #include "texture_layout.h"
 
 namespace {
-
-const char* const kEntryNames[GLIDE_ENTRY_COUNT] = {
-#define TRACE_ENTRY_NAME(name, bytes, role) #name,
-    GLIDE_ENTRY_POINTS(TRACE_ENTRY_NAME)
-#undef TRACE_ENTRY_NAME
-};
 
 bool SameText(const char* a, const char* b) {
     while (*a && *a == *b) ++a, ++b;
@@ -180,7 +175,7 @@ void PutVertices(Line& line, const StandinCall& call, const int* labels) {
 
 StandinCall NewCall(GlideEntry entry) {
     StandinCall call{};
-    const char* name = kEntryNames[entry];
+    const char* name = glidePlainNames[entry];
     for (int i = 0; i < STANDIN_NAME_SIZE - 1 && name[i]; ++i) call.name[i] = name[i];
     return call;
 }
@@ -209,9 +204,19 @@ void AddVertex(StandinCall& call, const GrVertex* vertex) {
     ++call.vertexCount;
 }
 
+void AddPolygon(StandinCall& call, bool indexed, int count, const int* ilist, const GrVertex* vlist) {
+    if (vlist && (ilist || !indexed)) {
+        for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) {
+            if (indexed) call.indices[i] = ilist[i];
+            AddVertex(call, &vlist[indexed ? ilist[i] : i]);
+        }
+    }
+    call.vertexCount = count > 0 ? count : 0;
+}
+
 int TraceEntryOf(const char* name) {
     for (int i = 0; i < GLIDE_ENTRY_COUNT; ++i) {
-        if (SameText(kEntryNames[i], name)) return i;
+        if (SameText(glidePlainNames[i], name)) return i;
     }
     return -1;
 }

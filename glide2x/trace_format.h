@@ -20,6 +20,10 @@ void AddFloat(StandinCall& call, float value);
 // Appends a vertex copy (a null pointer gives an all-zero vertex); counts it
 // in vertexCount even beyond the copies kept.
 void AddVertex(StandinCall& call, const GrVertex* vertex);
+// The vertices of grDrawPolygon (`indexed`: through `ilist`, with the
+// indices; nothing unless both lists are given) or grDrawPolygonVertexList,
+// and the count the call draws with.
+void AddPolygon(StandinCall& call, bool indexed, int count, const int* ilist, const GrVertex* vlist);
 
 // Room for the longest line (a 16-vertex polygon with its index list).
 constexpr int kTraceLineSize = 8192;

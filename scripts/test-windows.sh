@@ -67,6 +67,7 @@ work=build-win64/wine-demo
 rm -rf "$work"
 mkdir -p "$work/bin" "$work/linux"
 cp build-win64/vrastex.dll build-win64/glide2x.dll build-win64/vrastex-replay.exe "$work/bin/"
+mkdir -p "$work/bin/tracer" && cp build-win64/tracer/glide2x.dll "$work/bin/tracer/"  # --trace loads it
 
 # A fresh prefix. No Mono or Gecko (their install dialogs would wait for a
 # click), no messages, no display. The first start creates the prefix, which
@@ -177,4 +178,5 @@ if [[ $failures -ne 0 ]]; then
     die "$failures difference(s) between the Linux build and vrastex-replay.exe under Wine"
 fi
 echo "ok:   $same frame PNGs byte-identical between Linux and Wine"
+step "the Glide tracer under Wine" && bash scripts/test-windows-tracer.sh
 echo "test-windows: all checks passed in $((SECONDS - started)) s"

@@ -7,24 +7,6 @@
 // so the table is valid from the moment the module is mapped.
 GlideProc glideProcs[GLIDE_ENTRY_COUNT];
 
-const char* const glideDecoratedNames[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_DECORATED(name, bytes, role) "_" #name "@" #bytes,
-    GLIDE_ENTRY_POINTS(GLIDE_DECORATED)
-#undef GLIDE_DECORATED
-};
-
-const char* const glidePlainNames[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_PLAIN(name, bytes, role) #name,
-    GLIDE_ENTRY_POINTS(GLIDE_PLAIN)
-#undef GLIDE_PLAIN
-};
-
-const int glideArgBytes[GLIDE_ENTRY_COUNT] = {
-#define GLIDE_BYTES(name, bytes, role) bytes,
-    GLIDE_ENTRY_POINTS(GLIDE_BYTES)
-#undef GLIDE_BYTES
-};
-
 // The typed signatures must agree with the byte counts the names are built from.
 namespace {
 #define GLIDE_BYTES_OF(name, bytes, role) [[maybe_unused]] constexpr int kBytes_##name = bytes;

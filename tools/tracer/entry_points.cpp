@@ -46,21 +46,18 @@ T Zero() {
 
 }  // namespace
 
-#define TRACER_DEFINE_ARGUMENTS(Ret, name, params, args) \
-    TRACER_EXPORT Ret GLIDECALL name params {            \
-        TraceArguments<GLIDE_##name> args;               \
-        TRACER_FORWARD(Ret, name, params, args)          \
+#define TRACER_DEFINE(trace, Ret, name, params, args) \
+    TRACER_EXPORT Ret GLIDECALL name params {          \
+        trace<GLIDE_##name> args;                      \
+        TRACER_FORWARD(Ret, name, params, args)        \
     }
+#define TRACER_DEFINE_ARGUMENTS(...) TRACER_DEFINE(TraceArguments, __VA_ARGS__)
+#define TRACER_DEFINE_NAME(...) TRACER_DEFINE(TraceName, __VA_ARGS__)
 TRACER_ARGUMENT_ENTRY_POINTS(TRACER_DEFINE_ARGUMENTS)
-#undef TRACER_DEFINE_ARGUMENTS
-
-#define TRACER_DEFINE_NAME(Ret, name, params, args) \
-    TRACER_EXPORT Ret GLIDECALL name params {       \
-        TraceName<GLIDE_##name> args;               \
-        TRACER_FORWARD(Ret, name, params, args)     \
-    }
 TRACER_NAME_ENTRY_POINTS(TRACER_DEFINE_NAME)
 #undef TRACER_DEFINE_NAME
+#undef TRACER_DEFINE_ARGUMENTS
+#undef TRACER_DEFINE
 
 // Points at records and vertices whose contents the text form prints.
 
@@ -95,13 +92,7 @@ TRACER_EXPORT FxU32 GLIDECALL grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* 
 TRACER_EXPORT void GLIDECALL grDrawPolygon(int count, const int* ilist, const GrVertex* vlist) {
     StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
                              static_cast<const void*>(vlist));
-    if (ilist && vlist) {
-        for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) {
-            call.indices[i] = ilist[i];
-            AddVertex(call, &vlist[ilist[i]]);
-        }
-    }
-    call.vertexCount = count > 0 ? count : 0;
+    AddPolygon(call, true, count, ilist, vlist);
     tracer::Trace(GLIDE_grDrawPolygon, call);
     TRACER_FORWARD(void, grDrawPolygon, (int, const int*, const GrVertex*), (count, ilist, vlist))
 }
@@ -124,10 +115,7 @@ TRACER_EXPORT void GLIDECALL grDrawLine(const GrVertex* a, const GrVertex* b) {
 
 TRACER_EXPORT void GLIDECALL grDrawPolygonVertexList(int count, const GrVertex* vlist) {
     StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
-    if (vlist) {
-        for (int i = 0; i < count && i < STANDIN_MAX_VERTICES; ++i) AddVertex(call, &vlist[i]);
-    }
-    call.vertexCount = count > 0 ? count : 0;
+    AddPolygon(call, false, count, nullptr, vlist);
     tracer::Trace(GLIDE_grDrawPolygonVertexList, call);
     TRACER_FORWARD(void, grDrawPolygonVertexList, (int, const GrVertex*), (count, vlist))
 }

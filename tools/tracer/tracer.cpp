@@ -5,20 +5,6 @@
 namespace tracer {
 namespace {
 
-// Names of the entry points in the real library: the decorated stdcall ones
-// on Windows ("_grDrawLine@8", as 3Dfx's DLL exports them), plain elsewhere.
-// Some replacement DLLs export only plain names, tried second.
-const char* const kDecoratedNames[GLIDE_ENTRY_COUNT] = {
-#define TRACER_DECORATED(name, bytes, role) "_" #name "@" #bytes,
-    GLIDE_ENTRY_POINTS(TRACER_DECORATED)
-#undef TRACER_DECORATED
-};
-const char* const kPlainNames[GLIDE_ENTRY_COUNT] = {
-#define TRACER_PLAIN(name, bytes, role) #name,
-    GLIDE_ENTRY_POINTS(TRACER_PLAIN)
-#undef TRACER_PLAIN
-};
-
 // Module-level and constant-initialised: the Windows build has no start-up
 // code to run constructors.
 GlideProc realProcs[GLIDE_ENTRY_COUNT];
@@ -78,14 +64,16 @@ void BindReal() {
         return;
     }
     bool reported = false;
+    // The decorated stdcall names first ("_grDrawLine@8", as 3Dfx's DLL
+    // exports them); some replacement DLLs have only the plain ones.
     for (int i = 0; i < GLIDE_ENTRY_COUNT; ++i) {
-        void* proc = FindProc(library, kDecoratedNames[i]);
-        if (proc == nullptr) proc = FindProc(library, kPlainNames[i]);
+        void* proc = FindProc(library, glideDecoratedNames[i]);
+        if (proc == nullptr) proc = FindProc(library, glidePlainNames[i]);
         realProcs[i] = reinterpret_cast<GlideProc>(proc);
         if (proc == nullptr && !reported) {
             // Only the first: a library lacking one name usually lacks a set.
             reported = true;
-            ReportWithPath("the real Glide library has no entry point ", kPlainNames[i]);
+            ReportWithPath("the real Glide library has no entry point ", glidePlainNames[i]);
         }
     }
 }
