@@ -261,4 +261,41 @@ TEST(ReplayRun, TracerAndReadBackGiveTheStandinsTraceAndFrames) {
 #endif
 }
 
+#if !defined(_WIN32)
+// The tracer as a user sets it up (found as the Glide library, the real one
+// named by VRASTEX_GLIDE_TARGET): a trace file it cannot write, or a real
+// library it cannot load, is said once on stderr; the first leaves every
+// frame as it was, the second makes every call answer 0.
+TEST(ReplayRun, TracerThatCannotWriteOrForwardSaysSoOnce) {
+    NEED_STANDIN();
+    const fs::path dir = replay_test::WorkDir();
+    const fs::path build = fs::path(REPLAY_EXE).parent_path();
+    const std::string script = "\"" REPLAY_TESTS_DIR "/scripts/smoke.replay\"";
+    const std::string tracer = "LD_LIBRARY_PATH=\"" + (build / "tracer").string() + "\" ";
+    auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    ASSERT_EQ(RunReplay(dir, "--out own " + script).exitCode, 0);
+    const Outcome unwritable = RunReplay(
+        dir, "--out unwritable " + script,
+        tracer + "VRASTEX_GLIDE_TRACE=\"" + (dir / "no-such-folder" / "t.txt").string() + "\" VRASTEX_GLIDE_TARGET=\"" +
+            (build / "libglide2x.so").string() + "\" ");
+    EXPECT_EQ(unwritable.exitCode, 0) << unwritable.err;
+    EXPECT_EQ(count(unwritable.err, "vrastex glide tracer: cannot write the trace file "), 1u) << unwritable.err;
+    for (const char* frame : {"frame-0001.png", "frame-0002.png", "frame-0003.png"})
+        EXPECT_EQ(ReadFile(dir / "unwritable" / frame), ReadFile(dir / "own" / frame)) << frame;
+
+    const Outcome unloadable = RunReplay(
+        dir, "--out unloadable " + script,
+        tracer + "VRASTEX_GLIDE_TRACE=t.txt VRASTEX_GLIDE_TARGET=\"" + (dir / "nothing.so").string() + "\" ");
+    EXPECT_EQ(unloadable.exitCode, 1) << unloadable.err;  // fxInit answers 0
+    EXPECT_EQ(count(unloadable.err, "vrastex glide tracer: cannot load the real Glide library "), 1u)
+        << unloadable.err;
+    EXPECT_FALSE(fs::exists(dir / "unloadable" / "frame-0001.png"));
+    EXPECT_TRUE(HasLineStarting(ReadFile(dir / "t.txt"), "grSstQueryHardware"));  // still traced
+}
+#endif
+
 }  // namespace
