@@ -21,14 +21,15 @@ struct CaptureFiles {
     FileHandle blobs = kNoFile;
     char scriptPath[kPathCapacity] = {};
     char blobPath[kPathCapacity] = {};
-    char text[kTextBuffer] = {};
     std::size_t textUsed = 0;
-    unsigned char blob[kBlobBuffer] = {};
     std::size_t blobUsed = 0;
     std::uint64_t blobOffset = 0;  // bytes of the side file so far, buffered ones included
 };
 
 CaptureFiles files;
+// Apart from the files' state, so that they stay zero-filled (no room in the DLL).
+char textBuffer[kTextBuffer];
+unsigned char blobBuffer[kBlobBuffer];
 
 std::size_t Length(const char* text) {
     std::size_t n = 0;
@@ -130,13 +131,13 @@ void Open() {
 }
 
 void FlushText() {
-    if (files.state == State::Open && files.textUsed > 0 && !WriteAll(files.script, files.text, files.textUsed))
+    if (files.state == State::Open && files.textUsed > 0 && !WriteAll(files.script, textBuffer, files.textUsed))
         Stop("cannot write ", files.scriptPath);
     files.textUsed = 0;
 }
 
 void FlushBlobs() {
-    if (files.state == State::Open && files.blobUsed > 0 && !WriteAll(files.blobs, files.blob, files.blobUsed))
+    if (files.state == State::Open && files.blobUsed > 0 && !WriteAll(files.blobs, blobBuffer, files.blobUsed))
         Stop("cannot write ", files.blobPath);
     files.blobUsed = 0;
 }
@@ -148,7 +149,7 @@ void Put(const char* text, std::size_t count) {
         if (files.state == State::Open && !WriteAll(files.script, text, count)) Stop("cannot write ", files.scriptPath);
         return;
     }
-    for (std::size_t i = 0; i < count; ++i) files.text[files.textUsed + i] = text[i];
+    for (std::size_t i = 0; i < count; ++i) textBuffer[files.textUsed + i] = text[i];
     files.textUsed += count;
 }
 
@@ -202,7 +203,7 @@ void BlobPut(const void* bytes, std::size_t count) {
         if (files.state == State::Open && !WriteAll(files.blobs, p, count)) Stop("cannot write ", files.blobPath);
         return;
     }
-    for (std::size_t i = 0; i < count; ++i) files.blob[files.blobUsed + i] = p[i];
+    for (std::size_t i = 0; i < count; ++i) blobBuffer[files.blobUsed + i] = p[i];
     files.blobUsed += count;
 }
 
