@@ -177,4 +177,5 @@ if [[ $failures -ne 0 ]]; then
     die "$failures difference(s) between the Linux build and vrastex-replay.exe under Wine"
 fi
 echo "ok:   $same frame PNGs byte-identical between Linux and Wine"
+bash scripts/test-capture-windows.sh  # the capture plug-in, in the same Wine prefix
 echo "test-windows: all checks passed in $((SECONDS - started)) s"
