@@ -35,7 +35,9 @@ void WritePacket(PacketType type, const std::uint8_t* packet) {
         Char(' ');
         Text(field.name);
         Char('=');
-        for (int i = 0; i < count; ++i) {
+        // Page, colour-table and mode words read best as the bits they are.
+        if (field.kind == FieldKind::U16) Hex(static_cast<std::uint64_t>(values[0]));
+        for (int i = 0; i < count && field.kind != FieldKind::U16; ++i) {
             if (i > 0) Char(',');
             Decimal(values[i]);
         }
