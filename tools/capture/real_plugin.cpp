@@ -41,6 +41,9 @@ void Load() {
     }
     void* library = OpenLibrary(path);
     if (library == nullptr) return Say("cannot load the real plug-in ", path);
+    // The capture itself under the real plug-in's name would call itself forever.
+    if (FindSymbol(library, "fxDetect") == reinterpret_cast<void*>(&::fxDetect))
+        return Say("the real plug-in is this capture plug-in itself: ", path);
     const Entry entries[] = {
         {"fxDetect", (&real.fxDetect)},
         {"fxInit", (&real.fxInit)},

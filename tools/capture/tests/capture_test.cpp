@@ -173,3 +173,21 @@ TEST(Capture, AnUnwritableFolderChangesNothingTheHostSees) {
 }
 
 }  // namespace
+
+namespace {
+
+// The capture named as its own real plug-in would call itself forever: it
+// says so and answers as a plug-in without a card.
+TEST(Capture, ItselfAsTheRealPluginIsRefused) {
+    const fs::path dir = WorkDir();
+    const fs::path bin = PluginFolder(dir, true);
+    const std::string command = "VRASTEX_CAPTURE_DIR=\"" + dir.string() + "\" VRASTEX_CAPTURE_TARGET=\"" +
+                                (bin / "libvrastex.so").string() + "\" \"" CAPTURE_HOST "\" \"" + bin.string() +
+                                "\" > \"" + (dir / "host.log").string() + "\" 2>&1";
+    ASSERT_EQ(Shell(command), 0) << ReadFile(dir / "host.log");
+    const std::string log = ReadFile(dir / "host.log");
+    EXPECT_NE(log.find("vrastex-capture: the real plug-in is this capture plug-in itself"), std::string::npos) << log;
+    EXPECT_NE(log.find("fxInit result=0 "), std::string::npos) << log;
+}
+
+}  // namespace
