@@ -1,5 +1,7 @@
 #include "capture_file.h"
 
+#include <initializer_list>
+
 #include "platform.h"
 
 namespace capture {
@@ -15,25 +17,43 @@ constexpr int kMaxCaptureNumber = 999;
 
 enum class State { Unopened, Open, Off };
 
-struct CaptureFiles {
-    State state = State::Unopened;
-    FileHandle script = kNoFile;
-    FileHandle blobs = kNoFile;
-    char scriptPath[kPathCapacity] = {};
-    char blobPath[kPathCapacity] = {};
-    std::size_t textUsed = 0;
-    std::size_t blobUsed = 0;
-    std::uint64_t blobOffset = 0;  // bytes of the side file so far, buffered ones included
+// One output file behind a fixed buffer.
+struct Stream {
+    FileHandle file;
+    unsigned char* buffer;
+    std::size_t capacity;
+    std::size_t used;
+    char path[kPathCapacity];
 };
 
-CaptureFiles files;
-// Apart from the files' state, so that they stay zero-filled (no room in the DLL).
-char textBuffer[kTextBuffer];
+// The buffers apart from the streams, so that they stay zero-filled (no room
+// in the DLL).
+unsigned char textBuffer[kTextBuffer];
 unsigned char blobBuffer[kBlobBuffer];
+
+State state = State::Unopened;
+Stream script = {kNoFile, textBuffer, kTextBuffer, 0, {}};
+Stream blobs = {kNoFile, blobBuffer, kBlobBuffer, 0, {}};
+std::uint64_t blobOffset = 0;  // bytes of the side file so far, buffered ones included
 
 std::size_t Length(const char* text) {
     std::size_t n = 0;
     while (text[n] != '\0') ++n;
+    return n;
+}
+
+// The decimal digits of `value`, NUL-terminated; returns their count.
+int FormatDecimal(std::int64_t value, char* out) {
+    char digits[24];
+    int n = 0;
+    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (value < 0) digits[n++] = '-';
+    for (int i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
+    out[n] = '\0';
     return n;
 }
 
@@ -47,25 +67,15 @@ bool Append(char* path, std::size_t& used, const char* text) {
     return true;
 }
 
-bool AppendNumber(char* path, std::size_t& used, int number) {
-    char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number > 0);
-    char text[12];
-    for (int i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-    text[n] = '\0';
-    return Append(path, used, text);
-}
+void Put(Stream& stream, const void* bytes, std::size_t count);
 
 void Stop(const char* what, const char* path) {
-    if (files.state == State::Off) return;
-    files.state = State::Off;
-    if (files.script != kNoFile) CloseFile(files.script);
-    if (files.blobs != kNoFile) CloseFile(files.blobs);
-    files.script = files.blobs = kNoFile;
+    if (state == State::Off) return;
+    state = State::Off;
+    for (Stream* stream : {&script, &blobs}) {
+        if (stream->file != kNoFile) CloseFile(stream->file);
+        stream->file = kNoFile;
+    }
     char message[kPathCapacity + 160];
     std::size_t used = 0;
     message[0] = '\0';
@@ -76,25 +86,39 @@ void Stop(const char* what, const char* path) {
     Report(message);
 }
 
-void Put(const char* text, std::size_t count);
+void FlushStream(Stream& stream) {
+    if (state == State::Open && stream.used > 0 && !WriteAll(stream.file, stream.buffer, stream.used))
+        Stop("cannot write ", stream.path);
+    stream.used = 0;
+}
+
+void Put(Stream& stream, const void* bytes, std::size_t count) {
+    if (state != State::Open) return;
+    if (stream.used + count > stream.capacity) FlushStream(stream);
+    const auto* p = static_cast<const unsigned char*>(bytes);
+    if (count > stream.capacity) {
+        if (state == State::Open && !WriteAll(stream.file, p, count)) Stop("cannot write ", stream.path);
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) stream.buffer[stream.used + i] = p[i];
+    stream.used += count;
+}
+
+void PutText(const char* text) { Put(script, text, Length(text)); }
 
 void WriteHeader(const char* blobName) {
-    const char* lines[] = {
-        "# vrastex capture: every call the host made to the plug-in, in order, with\n",
-        "# the memory the plug-in reads. Play it with: vrastex-replay FILE.replay\n",
-        "# (the .bin side file named below stays beside it). A comment follows\n",
-        "# every Flip: search for \"# frame 100\" to find the hundredth.\n",
-        "data \"",
-    };
-    for (const char* line : lines) Put(line, Length(line));
-    Put(blobName, Length(blobName));
-    Put("\"\n", 2);
+    PutText("# vrastex capture: every call the host made to the plug-in, in order, with\n"
+            "# the memory the plug-in reads. Play it with: vrastex-replay FILE.replay\n"
+            "# (the .bin side file named below stays beside it). A comment follows\n"
+            "# every Flip: search for \"# frame 100\" to find the hundredth.\n"
+            "data \"");
+    PutText(blobName);
+    PutText("\"\n");
 }
 
 // Folder from VRASTEX_CAPTURE_DIR, else the working directory; the first free
 // vrastex-capture[-N].replay in it, with the side file of the same stem.
 void Open() {
-    files.state = State::Off;
     char dir[kPathCapacity];
     std::size_t dirUsed = 0;
     dir[0] = '\0';
@@ -103,79 +127,42 @@ void Open() {
         if (dir[dirUsed - 1] != '/' && dir[dirUsed - 1] != '\\' && !Append(dir, dirUsed, "/")) dirUsed = 0;
     }
     for (int number = 1; number <= kMaxCaptureNumber; ++number) {
-        std::size_t used = 0;
-        files.scriptPath[0] = '\0';
-        bool fits = Append(files.scriptPath, used, dir) && Append(files.scriptPath, used, "vrastex-capture");
-        if (number > 1) fits = fits && Append(files.scriptPath, used, "-") && AppendNumber(files.scriptPath, used, number);
-        const std::size_t stem = used;
-        fits = fits && Append(files.scriptPath, used, ".replay");
-        if (!fits) {
-            files.state = State::Open;  // so that Stop reports
-            return Stop("the capture folder's name is too long: ", dir);
-        }
-        const CreateResult created = CreateNewFile(files.scriptPath, files.script);
+        char suffix[16] = "-";
+        FormatDecimal(number, suffix + 1);
+        std::size_t scriptUsed = 0, blobUsed = 0;
+        script.path[0] = blobs.path[0] = '\0';
+        const bool fits = Append(script.path, scriptUsed, dir) &&
+                          Append(script.path, scriptUsed, "vrastex-capture") &&
+                          Append(script.path, scriptUsed, number > 1 ? suffix : "") &&
+                          Append(blobs.path, blobUsed, script.path) && Append(script.path, scriptUsed, ".replay") &&
+                          Append(blobs.path, blobUsed, ".bin");
+        state = State::Open;  // from here on, Stop reports
+        if (!fits) return Stop("the capture folder's name is too long: ", dir);
+        const CreateResult created = CreateNewFile(script.path, script.file);
         if (created == CreateResult::Exists) continue;
-        files.state = State::Open;
-        if (created == CreateResult::Failed) return Stop("cannot create ", files.scriptPath);
-        for (std::size_t i = 0; i < stem; ++i) files.blobPath[i] = files.scriptPath[i];
-        std::size_t blobUsed = stem;
-        files.blobPath[stem] = '\0';
-        Append(files.blobPath, blobUsed, ".bin");
-        files.blobs = CreateOrTruncateFile(files.blobPath);
-        if (files.blobs == kNoFile) return Stop("cannot create ", files.blobPath);
-        WriteHeader(files.blobPath + dirUsed);
-        return;
+        if (created == CreateResult::Failed) return Stop("cannot create ", script.path);
+        blobs.file = CreateOrTruncateFile(blobs.path);
+        if (blobs.file == kNoFile) return Stop("cannot create ", blobs.path);
+        return WriteHeader(blobs.path + dirUsed);
     }
-    files.state = State::Open;
+    state = State::Open;
     Stop("no free capture file name left in ", dir[0] ? dir : "the working directory");
-}
-
-void FlushText() {
-    if (files.state == State::Open && files.textUsed > 0 && !WriteAll(files.script, textBuffer, files.textUsed))
-        Stop("cannot write ", files.scriptPath);
-    files.textUsed = 0;
-}
-
-void FlushBlobs() {
-    if (files.state == State::Open && files.blobUsed > 0 && !WriteAll(files.blobs, blobBuffer, files.blobUsed))
-        Stop("cannot write ", files.blobPath);
-    files.blobUsed = 0;
-}
-
-void Put(const char* text, std::size_t count) {
-    if (files.state != State::Open) return;
-    if (files.textUsed + count > kTextBuffer) FlushText();
-    if (count > kTextBuffer) {
-        if (files.state == State::Open && !WriteAll(files.script, text, count)) Stop("cannot write ", files.scriptPath);
-        return;
-    }
-    for (std::size_t i = 0; i < count; ++i) textBuffer[files.textUsed + i] = text[i];
-    files.textUsed += count;
 }
 
 }  // namespace
 
 bool CaptureOn() {
-    if (files.state == State::Unopened) Open();
-    return files.state == State::Open;
+    if (state == State::Unopened) Open();
+    return state == State::Open;
 }
 
-void Text(const char* text) { Put(text, Length(text)); }
+void Text(const char* text) { PutText(text); }
 
-void Char(char c) { Put(&c, 1); }
+void Char(char c) { Put(script, &c, 1); }
 
 void Decimal(std::int64_t value) {
-    char digits[24];
-    int n = 0;
-    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude > 0);
-    if (value < 0) digits[n++] = '-';
     char text[24];
-    for (int i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-    Put(text, static_cast<std::size_t>(n));
+    Put(script, text, static_cast<std::size_t>(FormatDecimal(value, text)));
 }
 
 void Hex(std::uint64_t value) {
@@ -187,31 +174,24 @@ void Hex(std::uint64_t value) {
     } while (value > 0);
     char text[20] = {'0', 'x'};
     for (int i = 0; i < n; ++i) text[2 + i] = digits[n - 1 - i];
-    Put(text, static_cast<std::size_t>(n) + 2);
+    Put(script, text, static_cast<std::size_t>(n) + 2);
 }
 
 void EndLine() { Char('\n'); }
 
-std::uint64_t BlobStart() { return files.blobOffset; }
+std::uint64_t BlobStart() { return blobOffset; }
 
 void BlobPut(const void* bytes, std::size_t count) {
-    if (files.state != State::Open) return;
-    files.blobOffset += count;
-    const auto* p = static_cast<const unsigned char*>(bytes);
-    if (files.blobUsed + count > kBlobBuffer) FlushBlobs();
-    if (count > kBlobBuffer) {
-        if (files.state == State::Open && !WriteAll(files.blobs, p, count)) Stop("cannot write ", files.blobPath);
-        return;
-    }
-    for (std::size_t i = 0; i < count; ++i) blobBuffer[files.blobUsed + i] = p[i];
-    files.blobUsed += count;
+    if (state != State::Open) return;
+    blobOffset += count;
+    Put(blobs, bytes, count);
 }
 
 void BlobEnd(std::uint64_t start) {
     Text("blob=");
     Decimal(static_cast<std::int64_t>(start));
     Char(',');
-    Decimal(static_cast<std::int64_t>(files.blobOffset - start));
+    Decimal(static_cast<std::int64_t>(blobOffset - start));
 }
 
 void BlobReference(const void* bytes, std::size_t count) {
@@ -222,23 +202,23 @@ void BlobReference(const void* bytes, std::size_t count) {
 
 void Flush() {
     // The side file first: the script never refers to bytes not yet handed over.
-    FlushBlobs();
-    FlushText();
+    FlushStream(blobs);
+    FlushStream(script);
 }
 
 void CloseCapture() {
-    if (files.state != State::Open) {
-        files.state = State::Off;
+    if (state != State::Open) {
+        state = State::Off;
         return;
     }
     Flush();
-    if (files.state != State::Open) return;
-    CloseFile(files.script);
-    CloseFile(files.blobs);
-    files.script = files.blobs = kNoFile;
-    files.state = State::Off;
+    if (state != State::Open) return;
+    CloseFile(script.file);
+    CloseFile(blobs.file);
+    script.file = blobs.file = kNoFile;
+    state = State::Off;
 }
 
-const char* ScriptPath() { return files.scriptPath; }
+const char* ScriptPath() { return script.path; }
 
 }  // namespace capture
