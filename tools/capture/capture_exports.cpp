@@ -53,10 +53,23 @@ void Plain(const char* name) {
     EndLine();
 }
 
-void Packet(PacketType type, const void* packet) {
-    if (!CaptureOn()) return;
-    WritePacket(type, static_cast<const std::uint8_t*>(packet));
-    EndLine();
+// An export without arguments that answers: the call, then its answer.
+template <typename Export>
+auto AnsweredCall(const char* name, Export real) {
+    Plain(name);
+    const decltype(real()) result = real ? real() : 0;
+    if (CaptureOn()) Result(result);
+    return result;
+}
+
+// A packet export: the packet as the host gave it, then the call.
+template <typename Export, typename Pointer>
+void PacketCall(PacketType type, Export real, Pointer packet) {
+    if (CaptureOn()) {
+        WritePacket(type, static_cast<const std::uint8_t*>(packet));
+        EndLine();
+    }
+    if (real) real(packet);
 }
 
 std::int32_t S16(const std::uint8_t* bytes, int offset) {
@@ -104,12 +117,7 @@ int CaptureTableUpload(const void* rectangle, const void* data, std::int32_t w) 
 
 }  // namespace
 
-VRASTEX_API int fxDetect(void) {
-    Plain("fxDetect");
-    const int result = Real().fxDetect ? Real().fxDetect() : 0;
-    if (CaptureOn()) Result(result);
-    return result;
-}
+VRASTEX_API int fxDetect(void) { return AnsweredCall("fxDetect", Real().fxDetect); }
 
 VRASTEX_API int fxInit(int unused, int resolutionIndex, int pointSampled) {
     if (CaptureOn()) {
@@ -125,9 +133,7 @@ VRASTEX_API int fxInit(int unused, int resolutionIndex, int pointSampled) {
 }
 
 VRASTEX_API int fxShutdown(void) {
-    Plain("fxShutdown");
-    const int result = Real().fxShutdown ? Real().fxShutdown() : 0;
-    if (CaptureOn()) Result(result);
+    const int result = AnsweredCall("fxShutdown", Real().fxShutdown);
     Flush();
     return result;
 }
@@ -264,9 +270,7 @@ VRASTEX_API void BlitScreen(const void* picture, int width, int height) {
 }
 
 VRASTEX_API int pause_render(void) {
-    Plain("pause_render");
-    const int result = Real().pause_render ? Real().pause_render() : 0;
-    if (CaptureOn()) Result(result);
+    const int result = AnsweredCall("pause_render", Real().pause_render);
     Flush();
     return result;
 }
@@ -278,92 +282,47 @@ VRASTEX_API void unpause_render(void) {
     if (Real().unpause_render) Real().unpause_render();
 }
 
-VRASTEX_API unsigned RenderScene(void) {
-    Plain("RenderScene");
-    const unsigned result = Real().RenderScene ? Real().RenderScene() : 0;
-    if (CaptureOn()) Result(result);
-    return result;
-}
+VRASTEX_API unsigned RenderScene(void) { return AnsweredCall("RenderScene", Real().RenderScene); }
 
-VRASTEX_API void PutDrawEnv(const void* record) {
-    Packet(kPutDrawEnvPacket, record);
-    if (Real().PutDrawEnv) Real().PutDrawEnv(record);
-}
+VRASTEX_API void PutDrawEnv(const void* record) { PacketCall(kPutDrawEnvPacket, Real().PutDrawEnv, record); }
+VRASTEX_API void DoDrMode(const void* packet) { PacketCall(kDoDrModePacket, Real().DoDrMode, packet); }
 
-VRASTEX_API void DoDrMode(const void* packet) {
-    Packet(kDoDrModePacket, packet);
-    if (Real().DoDrMode) Real().DoDrMode(packet);
-}
-
-VRASTEX_API void DrawFlat(const void* packet) {
-    Packet(kDrawFlatPacket, packet);
-    if (Real().DrawFlat) Real().DrawFlat(packet);
-}
-
-VRASTEX_API void DrawFlat4(const void* packet) {
-    Packet(kDrawFlat4Packet, packet);
-    if (Real().DrawFlat4) Real().DrawFlat4(packet);
-}
-
-VRASTEX_API void DrawGouraud(const void* packet) {
-    Packet(kDrawGouraudPacket, packet);
-    if (Real().DrawGouraud) Real().DrawGouraud(packet);
-}
-
-VRASTEX_API void DrawGouraud4(const void* packet) {
-    Packet(kDrawGouraud4Packet, packet);
-    if (Real().DrawGouraud4) Real().DrawGouraud4(packet);
-}
-
-VRASTEX_API void DrawTile(const void* packet) {
-    Packet(kDrawTilePacket, packet);
-    if (Real().DrawTile) Real().DrawTile(packet);
-}
+VRASTEX_API void DrawFlat(const void* packet) { PacketCall(kDrawFlatPacket, Real().DrawFlat, packet); }
+VRASTEX_API void DrawFlat4(const void* packet) { PacketCall(kDrawFlat4Packet, Real().DrawFlat4, packet); }
+VRASTEX_API void DrawGouraud(const void* packet) { PacketCall(kDrawGouraudPacket, Real().DrawGouraud, packet); }
+VRASTEX_API void DrawGouraud4(const void* packet) { PacketCall(kDrawGouraud4Packet, Real().DrawGouraud4, packet); }
+VRASTEX_API void DrawTile(const void* packet) { PacketCall(kDrawTilePacket, Real().DrawTile, packet); }
 
 // Textured packets on page 12 get their u, v rewritten by the plug-in; they
 // are recorded before the call, as the host gave them.
-VRASTEX_API void DrawFlatTexture(void* packet) {
-    Packet(kDrawFlatTexturePacket, packet);
-    if (Real().DrawFlatTexture) Real().DrawFlatTexture(packet);
+VRASTEX_API void DrawFlatTexture(void* packet) { PacketCall(kDrawFlatTexturePacket, Real().DrawFlatTexture, packet); }
+VRASTEX_API void DrawFlatTexture4(void* packet) { PacketCall(kDrawFlatTexture4Packet, Real().DrawFlatTexture4, packet); }
+VRASTEX_API void DrawGouraudTexture(void* packet) { PacketCall(kDrawGouraudTexturePacket, Real().DrawGouraudTexture, packet); }
+VRASTEX_API void DrawGouraudTexture4(void* packet) { PacketCall(kDrawGouraudTexture4Packet, Real().DrawGouraudTexture4, packet); }
+
+namespace {
+
+// The flat lines take their oow divisor after the packet.
+template <typename Export>
+void LineCall(PacketType type, Export real, const void* packet, int oowDivisor) {
+    if (CaptureOn()) {
+        WritePacket(type, static_cast<const std::uint8_t*>(packet));
+        Word("divisor", oowDivisor);
+        EndLine();
+    }
+    if (real) real(packet, oowDivisor);
 }
 
-VRASTEX_API void DrawFlatTexture4(void* packet) {
-    Packet(kDrawFlatTexture4Packet, packet);
-    if (Real().DrawFlatTexture4) Real().DrawFlatTexture4(packet);
-}
-
-VRASTEX_API void DrawGouraudTexture(void* packet) {
-    Packet(kDrawGouraudTexturePacket, packet);
-    if (Real().DrawGouraudTexture) Real().DrawGouraudTexture(packet);
-}
-
-VRASTEX_API void DrawGouraudTexture4(void* packet) {
-    Packet(kDrawGouraudTexture4Packet, packet);
-    if (Real().DrawGouraudTexture4) Real().DrawGouraudTexture4(packet);
-}
+}  // namespace
 
 VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) {
-    if (CaptureOn()) {
-        WritePacket(kDrawLineFlat2Packet, static_cast<const std::uint8_t*>(packet));
-        Word("divisor", oowDivisor);
-        EndLine();
-    }
-    if (Real().DrawLineFlat2) Real().DrawLineFlat2(packet, oowDivisor);
+    LineCall(kDrawLineFlat2Packet, Real().DrawLineFlat2, packet, oowDivisor);
 }
-
 VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) {
-    if (CaptureOn()) {
-        WritePacket(kDrawLineFlat4Packet, static_cast<const std::uint8_t*>(packet));
-        Word("divisor", oowDivisor);
-        EndLine();
-    }
-    if (Real().DrawLineFlat4) Real().DrawLineFlat4(packet, oowDivisor);
+    LineCall(kDrawLineFlat4Packet, Real().DrawLineFlat4, packet, oowDivisor);
 }
 
-VRASTEX_API void DrawLineGouraud(const void* packet) {
-    Packet(kDrawLineGouraudPacket, packet);
-    if (Real().DrawLineGouraud) Real().DrawLineGouraud(packet);
-}
+VRASTEX_API void DrawLineGouraud(const void* packet) { PacketCall(kDrawLineGouraudPacket, Real().DrawLineGouraud, packet); }
 
 // An upload: the rectangle and the data it covers; before an indexed one the
 // current colour table's contents; around it the staging rows it may write,
@@ -395,10 +354,7 @@ VRASTEX_API int LoadImagePC(const void* rectangle, const void* data) {
     return result;
 }
 
-VRASTEX_API void DoDrMove(const void* packet) {
-    Packet(kDoDrMovePacket, packet);
-    if (Real().DoDrMove) Real().DoDrMove(packet);
-}
+VRASTEX_API void DoDrMove(const void* packet) { PacketCall(kDoDrMovePacket, Real().DoDrMove, packet); }
 
 // The pages are cut from the staging surface only when an indexed upload has
 // happened since the last load; the current colour table is forgotten always.
