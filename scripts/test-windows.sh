@@ -179,4 +179,5 @@ if [[ $failures -ne 0 ]]; then
 fi
 echo "ok:   $same frame PNGs byte-identical between Linux and Wine"
 step "the Glide tracer under Wine" && bash scripts/test-windows-tracer.sh
+bash scripts/test-capture-windows.sh  # the capture plug-in, in the same Wine prefix
 echo "test-windows: all checks passed in $((SECONDS - started)) s"

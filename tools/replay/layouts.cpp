@@ -85,8 +85,12 @@ struct LayoutBuilder {
 std::vector<Layout> BuildLayouts() {
     std::vector<Layout> all;
     all.push_back(LayoutBuilder("PutDrawEnv", 8).Rect(0).layout);
-    all.push_back(LayoutBuilder("DoDrMode", 12).F("mode", 8, Width::U16).layout);
+    // Fields named padN cover bytes the plug-in leaves unread, so that a
+    // capture can give every byte of a packet as the host had it.
+    all.push_back(LayoutBuilder("DoDrMode", 12).F("link", 0, Width::U32).F("pad4", 4, Width::U32).F("mode", 8, Width::U16).layout);
     all.push_back(LayoutBuilder("DoDrMove", 20)
+                      .F("link", 0, Width::U32)
+                      .F("pad4", 4, Width::U32)
                       .F("target_x", 8, Width::S16)
                       .F("target_y", 10, Width::S16)
                       .F("source_x", 12, Width::S16)
@@ -110,18 +114,23 @@ std::vector<Layout> BuildLayouts() {
                       .Header("0")
                       .Point("0", 8)
                       .Colour("1", 12)
+                      .F("pad15", 15, Width::U8)
                       .Point("1", 16)
                       .Colour("2", 20)
+                      .F("pad23", 23, Width::U8)
                       .Point("2", 24)
                       .layout);
     all.push_back(LayoutBuilder("DrawGouraud4", 36)
                       .Header("0")
                       .Point("0", 8)
                       .Colour("1", 12)
+                      .F("pad15", 15, Width::U8)
                       .Point("1", 16)
                       .Colour("2", 20)
+                      .F("pad23", 23, Width::U8)
                       .Point("2", 24)
                       .Colour("3", 28)
+                      .F("pad31", 31, Width::U8)
                       .Point("3", 32)
                       .layout);
     all.push_back(LayoutBuilder("DrawTile", 16).Header("").Rect(8).layout);
@@ -130,21 +139,27 @@ std::vector<Layout> BuildLayouts() {
         LayoutBuilder b(name, size);
         b.Header("").Point("0", 8).Tex("0", 12).F("clut", 14, Width::U16);
         b.Point("1", 16).Tex("1", 20).F("page", 22, Width::U16);
-        b.Point("2", 24).Tex("2", 28);
+        b.Point("2", 24).Tex("2", 28).F("pad30", 30, Width::U16);
         return b;
     };
     all.push_back(flatTexture("DrawFlatTexture", 32).layout);
-    all.push_back(flatTexture("DrawFlatTexture4", 40).Point("3", 32).Tex("3", 36).layout);
+    all.push_back(flatTexture("DrawFlatTexture4", 40).Point("3", 32).Tex("3", 36).F("pad38", 38, Width::U16).layout);
 
     auto gouraudTexture = [](const std::string& name, int size) {
         LayoutBuilder b(name, size);
         b.Header("0").Point("0", 8).Tex("0", 12).F("clut", 14, Width::U16);
-        b.Colour("1", 16).Point("1", 20).Tex("1", 24).F("page", 26, Width::U16);
-        b.Colour("2", 28).Point("2", 32).Tex("2", 36);
+        b.Colour("1", 16).F("pad19", 19, Width::U8).Point("1", 20).Tex("1", 24).F("page", 26, Width::U16);
+        b.Colour("2", 28).F("pad31", 31, Width::U8).Point("2", 32).Tex("2", 36).F("pad38", 38, Width::U16);
         return b;
     };
     all.push_back(gouraudTexture("DrawGouraudTexture", 40).layout);
-    all.push_back(gouraudTexture("DrawGouraudTexture4", 52).Colour("3", 40).Point("3", 44).Tex("3", 48).layout);
+    all.push_back(gouraudTexture("DrawGouraudTexture4", 52)
+                      .Colour("3", 40)
+                      .F("pad43", 43, Width::U8)
+                      .Point("3", 44)
+                      .Tex("3", 48)
+                      .F("pad50", 50, Width::U16)
+                      .layout);
 
     all.push_back(LayoutBuilder("DrawLineFlat2", 16).Header("").Point("0", 8).Point("1", 12).layout);
     all.push_back(LayoutBuilder("DrawLineFlat4", 24)
@@ -155,7 +170,7 @@ std::vector<Layout> BuildLayouts() {
                       .Point("3", 20)
                       .layout);
     all.push_back(
-        LayoutBuilder("DrawLineGouraud", 20).Header("0").Point("0", 8).Colour("1", 12).Point("1", 16).layout);
+        LayoutBuilder("DrawLineGouraud", 20).Header("0").Point("0", 8).Colour("1", 12).F("pad15", 15, Width::U8).Point("1", 16).layout);
     return all;
 }
 
@@ -182,8 +197,17 @@ std::vector<ExportDef> BuildExports() {
                              false};
     all[kFxShutdown] = none("fxShutdown", true);
     all[kFxGlideShutdown] = none("fxGlideShutdown");
-    all[kInitVariables] = ExportDef{"InitVariables", "", ArgStyle::Words, {{"res", Width::S32, true}}, false, false};
-    all[kInitSurfaces] = ExportDef{"InitSurfaces", "", ArgStyle::Words, {{"stride", Width::S32, true}}, false, false};
+    // The words the plug-in does not read, after the ones it does: a capture
+    // gives them as the host passed them.
+    auto unusedWords = [](std::vector<Param> params, int last, int skip1, int skip2) {
+        for (int word = 1; word <= last; ++word)
+            if (word != skip1 && word != skip2) params.push_back({"w" + std::to_string(word), Width::S32, false});
+        return params;
+    };
+    all[kInitVariables] =
+        ExportDef{"InitVariables", "", ArgStyle::Words, unusedWords({{"res", Width::S32, true}}, 33, 1, 3), false, false};
+    all[kInitSurfaces] =
+        ExportDef{"InitSurfaces", "", ArgStyle::Words, unusedWords({{"stride", Width::S32, true}}, 10, 4, 4), false, false};
     all[kCalcShifts] = ExportDef{"CalcShifts", "?CalcShifts@@YAXU_DDSURFACEDESC@@@Z", ArgStyle::Surface, {}, false, false};
     all[kInitGouraud] = ExportDef{"InitGouraud",
                                   "",

@@ -1,5 +1,6 @@
 #include "runner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <vector>
@@ -187,6 +188,8 @@ private:
             }
             return true;
         }
+        case Op::Write:
+        case Op::Stage: WriteHostMemory(command); return true;
         case Op::ExpectResult:
             if (lastResult_ != command.expected) {
                 err_ << Where(command) << "expected result " << command.expected << ", got " << lastResult_ << "\n";
@@ -216,10 +219,15 @@ private:
             break;
         case kFxGlideShutdown: EXPORT(fxGlideShutdown)(); break;
         case kInitVariables:
-            EXPORT(InitVariables)(staging_.data(), 0, pageBuffer_.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, w[0]);
+            // w: res, then the unused words 2, 4 .. 33.
+            EXPORT(InitVariables)(staging_.data(), w[1], pageBuffer_.data(), w[2], w[3], w[4], w[5], w[6], w[7],
+                                  w[8], w[9], w[10], w[11], w[12], w[13], w[14], w[15], w[16], w[17], w[18], w[19],
+                                  w[20], w[21], w[22], w[23], w[24], w[25], w[26], w[27], w[28], w[29], w[30], w[31],
+                                  w[0]);
             break;
-        case kInitSurfaces: EXPORT(InitSurfaces)(0, 0, 0, w[0], 0, 0, 0, 0, 0, 0); break;
+        case kInitSurfaces:  // w: stride, then the unused words 1 .. 3, 5 .. 10
+            EXPORT(InitSurfaces)(w[1], w[2], w[3], w[0], w[4], w[5], w[6], w[7], w[8], w[9]);
+            break;
         case kCalcShifts: EXPORT(CalcShifts)(DDSURFACEDESC{}); break;
         case kInitGouraud: EXPORT(InitGouraud)(w[0], w[1]); break;
         case kFxStartFrame: EXPORT(fxStartFrame)(); break;
@@ -273,6 +281,15 @@ private:
         // stand-in's copies of downloads and pictures from piling up.
         if (standin_.clearLog) standin_.clearLog();
         return true;
+    }
+
+    // Host memory written between calls: a kept colour table's data, or
+    // pixels the host put into its staging surface itself.
+    void WriteHostMemory(const Command& command) {
+        std::uint8_t* target = command.op == Op::Stage ? reinterpret_cast<std::uint8_t*>(staging_.data())
+                                                       : script_.blocks[command.block].bytes.data();
+        const std::size_t at = static_cast<std::size_t>(command.at) * (command.op == Op::Stage ? 2 : 1);
+        std::copy(command.payload.begin(), command.payload.end(), target + at);
     }
 
     // Scene records reach Glide as one grDrawLine or grDrawPolygonVertexList

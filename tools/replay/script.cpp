@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <optional>
@@ -216,7 +217,9 @@ private:
     // What the host has handed over so far, followed line by line so that an
     // upload that would write outside the tool's memory is refused up front.
     bool resultSeen_ = false;
-    std::map<std::string, int> named_;  // packet name -> block
+    std::map<std::string, int> named_;  // packet or upload name -> block
+    std::ifstream blobs_;               // the data FILE
+    std::string blobName_;
 
     void ParseLine(const std::string& text) {
         std::vector<std::string> tokens;
@@ -228,6 +231,8 @@ private:
         if (verb == "set") return SetPacket(rest);
         if (verb == "show") return ShowPacket(rest);
         if (verb == "expect") return Expect(rest);
+        if (verb == "data") return DataFile(rest);
+        if (verb == "staging") return Staging(rest);
         const int id = FindExport(verb);
         if (id < 0) {
             for (const ExportDef& def : Exports())
@@ -369,7 +374,9 @@ private:
                 named = Named(arg.value.substr(1));
                 const Block& block = script_.blocks[named];
                 if (block.layout != layout)
-                    Fail("packet '" + block.name + "' is a " + block.layout->name + " packet, not " + def.name);
+                    Fail("packet '" + block.name + "' is " +
+                         (block.layout ? "a " + block.layout->name + " packet" : "an upload's data") + ", not " +
+                         def.name);
             } else if (arg.key.empty() || !FieldArg(*layout, arg, fields, seen)) {
                 bool isParam = false;
                 for (const Param& param : def.params) isParam |= param.name == arg.key;
@@ -452,13 +459,14 @@ private:
         for (const Arg& arg : SplitArgs(tokens)) {
             if (arg.key.empty()) Fail("'" + arg.value + "' is not a key=value for LoadImagePC");
             if (FieldArg(*rect, arg, args.fields, seen)) continue;
-            static const std::set<std::string> known = {"words", "bytes", "fill", "png", "bits", "flag", "table", "header"};
+            static const std::set<std::string> known = {"words", "bytes", "fill", "png",  "bits",
+                                                        "flag",  "table", "header", "blob", "name"};
             if (!known.count(arg.key)) Fail("unknown field '" + arg.key + "' for LoadImagePC");
             if (!args.options.emplace(arg.key, arg.value).second) Fail(arg.key + " is given twice");
         }
         int sources = 0;
-        for (const char* key : {"words", "bytes", "fill", "png"}) sources += args.Option(key) != nullptr;
-        if (sources > 1) Fail("give the pixel data once: words=, bytes=, fill= or png=");
+        for (const char* key : {"words", "bytes", "fill", "png", "blob"}) sources += args.Option(key) != nullptr;
+        if (sources > 1) Fail("give the pixel data once: words=, bytes=, fill=, png= or blob=");
         if (const std::string* flag = args.Option("flag")) {
             if (Checked("flag", *flag, Width::U8) > 1) Fail("flag= is 0 or 1");
             if (!args.Option("png")) Fail("flag= applies to colours taken from a png=");
@@ -485,7 +493,13 @@ private:
         WriteField(rectBytes, *FindField(*rect, "w"), upload.w);
         WriteField(rectBytes, *FindField(*rect, "h"), upload.h);
         const std::size_t size = kUploadHeader + std::max<std::size_t>(upload.bytes.size(), kUploadMinimum);
-        command.data = NewBlock(size, kUploadHeader, nullptr);
+        std::string name;
+        if (const std::string* value = args.Option("name")) {
+            if (!IsName(*value)) Fail("name=" + *value + ": a name is letters, digits and _");
+            name = *value;
+        }
+        command.data = NewBlock(size, kUploadHeader, nullptr, name);
+        if (!name.empty()) named_[name] = command.data;
         Block& block = script_.blocks[command.data];
         block.bytes[0] = static_cast<std::uint8_t>(upload.header);
         std::copy(upload.bytes.begin(), upload.bytes.end(), block.bytes.begin() + kUploadHeader);
@@ -573,8 +587,13 @@ private:
         } else if (const std::string* fill = args.Option("fill")) {
             const auto word = static_cast<std::uint16_t>(Checked("fill", *fill, Width::U16));
             upload.PutWords(std::vector<std::uint16_t>(static_cast<std::size_t>(units), word));
+        } else if (const std::string* blob = args.Option("blob")) {
+            upload.bytes = Blob(*blob);
+            if (static_cast<std::int64_t>(upload.bytes.size()) != 2 * units)
+                Fail("blob= has " + std::to_string(upload.bytes.size()) + " bytes, the rectangle needs " +
+                     std::to_string(2 * units) + " (2 x w x h)");
         } else if (units > 0) {
-            Fail("LoadImagePC: missing required argument words=, bytes=, fill= or png=");
+            Fail("LoadImagePC: missing required argument words=, bytes=, fill=, png= or blob=");
         }
     }
 
@@ -583,7 +602,7 @@ private:
         std::vector<Arg> words;
         std::map<std::string, std::string> options;
         for (const Arg& arg : SplitArgs(tokens)) {
-            if (arg.key == "png" || arg.key == "words" || arg.key == "fill") {
+            if (arg.key == "png" || arg.key == "words" || arg.key == "fill" || arg.key == "blob") {
                 if (!options.emplace(arg.key, arg.value).second) Fail(arg.key + " is given twice");
             } else if (arg.key.empty() || arg.key == "width" || arg.key == "height") {
                 words.push_back(arg);
@@ -591,7 +610,7 @@ private:
                 Fail("unknown field '" + arg.key + "' for BlitScreen");
             }
         }
-        if (options.size() > 1) Fail("give the picture once: png=, words= or fill=");
+        if (options.size() > 1) Fail("give the picture once: png=, words=, fill= or blob=");
         std::vector<std::uint16_t> pixels;
         std::int64_t pictureWidth = 0, pictureHeight = 0;
         if (options.count("png")) {
@@ -614,24 +633,31 @@ private:
         }
         std::vector<std::int32_t> values = Words(def, words);
         const std::int64_t width = values[0], height = values[1];
-        if (width < 0 || width > kPicturePitch)
-            Fail("width=" + std::to_string(width) + " is out of range for BlitScreen (0..4096, the row pitch)");
-        if (height < 0 || height > 2048)
-            Fail("height=" + std::to_string(height) + " is out of range for BlitScreen (0..2048)");
+        // A negative size reaches the plug-in as the host sent it, with no picture.
+        if (width > kPicturePitch)
+            Fail("width=" + std::to_string(width) + " is out of range for BlitScreen (up to 4096, the row pitch)");
+        if (height > 2048) Fail("height=" + std::to_string(height) + " is out of range for BlitScreen (up to 2048)");
         if (!options.count("png")) {
-            pictureWidth = width;
-            pictureHeight = height;
-            if (options.count("words")) {
+            pictureWidth = std::max<std::int64_t>(width, 0);
+            pictureHeight = std::max<std::int64_t>(height, 0);
+            if (options.count("blob")) {
+                const std::vector<std::uint8_t> bytes = Blob(options["blob"]);
+                if (static_cast<std::int64_t>(bytes.size()) != 2 * pictureWidth * pictureHeight)
+                    Fail("blob= has " + std::to_string(bytes.size()) + " bytes, the picture needs " +
+                         std::to_string(2 * pictureWidth * pictureHeight) + " (2 x width x height)");
+                for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+                    pixels.push_back(static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
+            } else if (options.count("words")) {
                 for (std::int64_t value : List("words", options["words"], Width::U16))
                     pixels.push_back(static_cast<std::uint16_t>(value));
-                if (static_cast<std::int64_t>(pixels.size()) != width * height)
+                if (static_cast<std::int64_t>(pixels.size()) != pictureWidth * pictureHeight)
                     Fail("words= has " + std::to_string(pixels.size()) + " values, the picture needs " +
-                         std::to_string(width * height) + " (width x height)");
+                         std::to_string(pictureWidth * pictureHeight) + " (width x height)");
             } else if (options.count("fill")) {
-                pixels.assign(static_cast<std::size_t>(width * height),
+                pixels.assign(static_cast<std::size_t>(pictureWidth * pictureHeight),
                               static_cast<std::uint16_t>(Checked("fill", options["fill"], Width::U16)));
             } else {
-                pixels.assign(static_cast<std::size_t>(width * height), 0);
+                pixels.assign(static_cast<std::size_t>(pictureWidth * pictureHeight), 0);
             }
         }
         command.words = values;
@@ -669,6 +695,7 @@ private:
     std::vector<FieldValue> NamedFields(const std::string& verb, const std::vector<std::string>& tokens, int& block) {
         if (tokens.empty()) Fail(verb + ": missing required argument: the packet name");
         block = Named(tokens[0]);
+        if (!script_.blocks[block].layout) Fail(verb + ": '" + tokens[0] + "' is an upload's data, not a packet");
         const Layout& layout = *script_.blocks[block].layout;
         std::vector<FieldValue> fields;
         std::set<std::string> seen;
@@ -679,6 +706,8 @@ private:
     }
 
     void SetPacket(const std::vector<std::string>& tokens) {
+        if (!tokens.empty() && named_.count(tokens[0]) && !script_.blocks[named_[tokens[0]]].layout)
+            return SetData(tokens);
         Command command;
         command.op = Op::Set;
         command.line = line_;
@@ -693,6 +722,103 @@ private:
         command.op = Op::Show;
         command.line = line_;
         command.block = Named(tokens[0]);
+        if (!script_.blocks[command.block].layout) Fail("show: '" + tokens[0] + "' is an upload's data, not a packet");
+        script_.commands.push_back(std::move(command));
+    }
+
+    // data FILE: the binary side file that blob=OFFSET,LENGTH values read from,
+    // relative to the script's folder.
+    void DataFile(const std::vector<std::string>& tokens) {
+        if (tokens.size() != 1) Fail("data takes one file name");
+        blobs_.close();
+        blobs_.clear();
+        blobName_ = tokens[0];
+        const std::filesystem::path path = PicturePath(tokens[0]);
+        blobs_.open(path, std::ios::binary);
+        if (!blobs_) Fail("data: cannot read " + path.string());
+    }
+
+    std::vector<std::uint8_t> Blob(const std::string& value) {
+        const std::size_t comma = value.find(',');
+        if (comma == std::string::npos) Fail("blob= is OFFSET,LENGTH");
+        const std::int64_t offset = Number("blob", value.substr(0, comma));
+        const std::int64_t length = Number("blob", value.substr(comma + 1));
+        if (!blobs_.is_open()) Fail("blob= needs a data FILE line above it");
+        if (offset < 0 || length < 0 || length > 4 * kMaxListValues)
+            Fail("blob=" + value + " is out of range");
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+        blobs_.clear();
+        blobs_.seekg(offset);
+        blobs_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
+        if (!blobs_ || blobs_.gcount() != static_cast<std::streamsize>(length))
+            Fail("blob=" + value + " lies beyond the end of " + blobName_);
+        return bytes;
+    }
+
+    // The bytes of a set or staging line: blob=, words= or bytes=.
+    std::vector<std::uint8_t> RawBytes(const std::string& verb, const std::vector<Arg>& args) {
+        std::vector<std::uint8_t> bytes;
+        int sources = 0;
+        for (const Arg& arg : args) {
+            if (arg.key == "blob") bytes = Blob(arg.value);
+            else if (arg.key == "words")
+                for (std::uint16_t word : WordList(arg.value)) {
+                    bytes.push_back(static_cast<std::uint8_t>(word));
+                    bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+                }
+            else if (arg.key == "bytes")
+                for (std::int64_t value : List("bytes", arg.value, Width::U8))
+                    bytes.push_back(static_cast<std::uint8_t>(value));
+            else continue;
+            ++sources;
+        }
+        if (sources != 1) Fail(verb + ": give the data once: blob=, words= or bytes=");
+        return bytes;
+    }
+
+    // set NAME blob=|words=|bytes=: rewrites the data of the upload named NAME
+    // (after its 16-byte header) when the line is reached.
+    void SetData(const std::vector<std::string>& tokens) {
+        Command command;
+        command.op = Op::Write;
+        command.line = line_;
+        command.block = named_[tokens[0]];
+        const std::vector<Arg> args = SplitArgs({tokens.begin() + 1, tokens.end()});
+        for (const Arg& arg : args)
+            if (arg.key != "blob" && arg.key != "words" && arg.key != "bytes")
+                Fail("set " + tokens[0] + ": unknown field '" + (arg.key.empty() ? arg.value : arg.key) +
+                     "' for an upload's data");
+        command.payload = RawBytes("set", args);
+        const Block& block = script_.blocks[command.block];
+        command.at = block.offset;
+        if (command.payload.size() > block.bytes.size() - block.offset)
+            Fail("set " + tokens[0] + ": " + std::to_string(command.payload.size()) + " bytes, the upload holds " +
+                 std::to_string(block.bytes.size() - block.offset));
+        script_.commands.push_back(std::move(command));
+    }
+
+    // staging row=R col=C blob=|words=: pixels the host wrote into its staging
+    // surface itself, at the plug-in's fixed 4096-pixel stride.
+    void Staging(const std::vector<std::string>& tokens) {
+        Command command;
+        command.op = Op::Stage;
+        command.line = line_;
+        std::vector<Arg> data;
+        std::optional<std::int64_t> row, column;
+        for (const Arg& arg : SplitArgs(tokens)) {
+            if (arg.key == "row") row = Checked("row", arg.value, Width::S32);
+            else if (arg.key == "col") column = Checked("col", arg.value, Width::S32);
+            else if (arg.key == "blob" || arg.key == "words") data.push_back(arg);
+            else Fail("unknown field '" + (arg.key.empty() ? arg.value : arg.key) + "' for staging");
+        }
+        if (!row || !column) Fail("staging: missing required argument row= or col=");
+        command.payload = RawBytes("staging", data);
+        const std::int64_t pixels = static_cast<std::int64_t>(command.payload.size() / 2);
+        if (command.payload.size() % 2 != 0) Fail("staging: the data is whole 16-bit pixels");
+        if (*row < 0 || *row >= kStagingHeight || *column < 0 || *column + pixels > kStagingWidth)
+            Fail("staging: row " + std::to_string(*row) + ", columns " + std::to_string(*column) + ".." +
+                 std::to_string(*column + pixels - 1) + " lie outside the 4096 x 512 staging surface");
+        command.at = *row * kStagingWidth + *column;
         script_.commands.push_back(std::move(command));
     }
 

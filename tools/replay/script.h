@@ -48,6 +48,8 @@ enum class Op {
     Show,          // print a named packet's fields
     ExpectFields,  // compare fields of a named packet
     ExpectResult,  // compare the result of the last export that returns one
+    Write,         // bytes into a named upload's data (a colour table kept in place)
+    Stage,         // pixels the host wrote into the staging surface itself
 };
 
 struct Command {
@@ -59,6 +61,8 @@ struct Command {
     int data = -1;                    // LoadImagePC data, BlitScreen picture
     std::vector<FieldValue> writes;   // Set and Call @NAME: written first; ExpectFields: compared
     std::int64_t expected = 0;        // ExpectResult
+    std::vector<std::uint8_t> payload;  // Write, Stage: the bytes
+    std::int64_t at = 0;                // Write: byte offset in the block; Stage: staging pixel (4096 a row)
 };
 
 struct Script {

@@ -128,6 +128,11 @@ TEST(ReplayScript, ExtremeValuesOfEachWidthAreAccepted) {
     EXPECT_EQ(script.commands[1].words, (std::vector<std::int32_t>{INT32_MIN, INT32_MAX, 0}));
 }
 
+std::vector<std::int32_t> operator+(std::vector<std::int32_t> a, const std::vector<std::int32_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 TEST(ReplayScript, WordsByPositionOrNameWithZeroDefaults) {
     std::vector<ScriptError> errors;
     const replay::Script script = replay_test::Parse("fxInit 0 3 0\n"
@@ -141,7 +146,8 @@ TEST(ReplayScript, WordsByPositionOrNameWithZeroDefaults) {
                                                      errors);
     ASSERT_TRUE(errors.empty()) << errors[0].message;
     using W = std::vector<std::int32_t>;
-    const W expected[] = {{0, 3, 0}, {0, 5, 1}, {3}, {4096}, {0, 0}, {0, 0, 640, 480, 5}, {-4}, {8}};
+    // InitVariables and InitSurfaces: the word the plug-in reads, then the unused ones.
+    const W expected[] = {{0, 3, 0}, {0, 5, 1}, W{3} + W(31), W{4096} + W(9), {0, 0}, {0, 0, 640, 480, 5}, {-4}, {8}};
     ASSERT_EQ(script.commands.size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(script.commands[i].words, expected[i]) << i;
     EXPECT_EQ(script.commands[0].exportId, replay::kFxInit);
