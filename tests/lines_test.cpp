@@ -1,17 +1,7 @@
 // Lines: flat segments and four-point outlines written unclipped, their oow
 // from the divisor, and Gouraud segments kept only when clipping leaves both
 // ends.
-#include "scene/lines.h"
-
-#include "device/device.h"
-#include "scene/draw_state.h"
-#include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
-
-using vrastex::device;
-using vrastex::drawState;
-using vrastex::scene;
-using vrastex::SceneRecord;
 
 namespace {
 
@@ -23,10 +13,9 @@ class LineTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        InitHost(host, 3);
-        SetDrawEnv(0, 0, 320, 256);
+        OpenAt(3);
     }
-    static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
+    static const SentRecord& Record(int i = 0) { return Sent().at(i); }
     static Points Screen(int i = 0) {
         Points points;
         for (int k = 0; k < Record(i).vertexCount; ++k)
@@ -57,7 +46,7 @@ Packet GouraudLine(int x0, int y0, int x1, int y1, std::array<int, 3> c0 = {}, s
 TEST_F(LineTest, FlatLineWorkedExample) {
     Packet p = FlatLine(10, 20, 100, 20, 128, 64, 255);
     DrawLineFlat2(p.data(), 4);
-    ASSERT_EQ(scene.count, 1u);
+    ASSERT_EQ(Sent().size(), 1u);
     ASSERT_EQ(Record().vertexCount, 2);
     EXPECT_EQ(Screen(), (Points{{786452.0f, 786469.5f}, {786632.0f, 786469.5f}}));
     for (int k = 0; k < 2; ++k) {
@@ -68,23 +57,25 @@ TEST_F(LineTest, FlatLineWorkedExample) {
         EXPECT_EQ(v.a, 255.0f);
         EXPECT_EQ(v.oow, 0.05f);
     }
-    EXPECT_EQ(scene.blendModes[0], 0);
-    EXPECT_EQ(scene.textureSlots[0], 99);
+    EXPECT_EQ(Record().blend, kMixBlend);
+    EXPECT_EQ(Record().texAddress, -1);
 }
 
 TEST_F(LineTest, FlatLinesAreNeitherClippedNorTransparent) {
     Packet mode;
     mode.U16(8, 0x0040);
     DoDrMode(mode.data());
-    drawState.fullBright = 0;
     Packet far = FlatLine(-1000, -1000, 5000, 3000, 1, 2, 3, 0x03);
     DrawLineFlat2(far.data(), 1);
-    ASSERT_EQ(scene.count, 1u);
+    // The full-bright flag stays clear: the next Gouraud line is shaded.
+    Packet after = GouraudLine(10, 10, 50, 50, {10, 20, 30}, {0, 0, 0});
+    DrawLineGouraud(after.data());
+    ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Screen(), (Points{{784432.0f, 784557.0f}, {796432.0f, 792057.0f}}));
     EXPECT_EQ(ColorsOf(), (Colors(2, {2.0f, 4.0f, 6.0f})));
     EXPECT_EQ(Record().vertices[0].a, 255.0f);
-    EXPECT_EQ(scene.blendModes[0], 0);
-    EXPECT_EQ(drawState.fullBright, 0);
+    EXPECT_EQ(Record().blend, kMixBlend);
+    EXPECT_EQ(ColorsOf(1), (Colors{{20, 40, 60}, {0, 0, 0}}));
 }
 
 TEST_F(LineTest, FourPointOutlineRecordsInItsOwnOrder) {
@@ -93,7 +84,7 @@ TEST_F(LineTest, FourPointOutlineRecordsInItsOwnOrder) {
     Packet outline = FlatLine(0, 0, 10, 0, 100, 0, 0);
     outline.Xy(16, 10, 20).Xy(20, 0, 20);
     DrawLineFlat4(outline.data(), 8);
-    ASSERT_EQ(scene.count, 5u);
+    ASSERT_EQ(Sent().size(), 5u);
     // Points 0 (0, 0), 1 (10, 0), 2 (10, 20), 3 (0, 20) on the screen.
     const std::pair<float, float> p0{786432.0f, 786432.0f}, p1{786452.0f, 786432.0f}, p2{786452.0f, 786469.5f},
         p3{786432.0f, 786469.5f};
@@ -106,7 +97,7 @@ TEST_F(LineTest, FourPointOutlineRecordsInItsOwnOrder) {
         EXPECT_EQ(ColorsOf(i), (Colors(2, {200.0f, 0.0f, 0.0f})));
         EXPECT_EQ(Record(i).vertices[0].oow, 0.025f);
         EXPECT_EQ(Record(i).vertices[1].oow, 0.025f);
-        EXPECT_EQ(scene.textureSlots[i], 99);
+        EXPECT_EQ(Record(i).texAddress, -1);
     }
 }
 
@@ -129,11 +120,12 @@ TEST_F(LineTest, OowIsScaleXOverTheDivisorTimesATenth) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "resolution " << c.resolution << " divisor " << c.divisor);
         InitHost(host, c.resolution);
+        ForgetSent();
         Packet p = FlatLine(0, 0, 10, 10);
         p.Xy(16, 10, 0).Xy(20, 0, 10);
         DrawLineFlat2(p.data(), c.divisor);
         DrawLineFlat4(p.data(), c.divisor);
-        ASSERT_EQ(scene.count, 5u);
+        ASSERT_EQ(Sent().size(), 5u);
         for (int i = 0; i < 5; ++i) {
             EXPECT_EQ(Record(i).vertices[0].oow, c.oow);
             EXPECT_EQ(Record(i).vertices[1].oow, c.oow);
@@ -156,27 +148,27 @@ TEST_F(LineTest, GouraudLinesAreKeptOnlyWhole) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x0 << ", " << c.y0 << " to " << c.x1 << ", " << c.y1);
-        vrastex::EmptySceneList();
+        ForgetSent();
         Packet p = GouraudLine(c.x0, c.y0, c.x1, c.y1);
         DrawLineGouraud(p.data());
         if (c.kept.empty()) {
-            EXPECT_EQ(scene.count, 0u);
+            EXPECT_EQ(Sent().size(), 0u);
             continue;
         }
-        ASSERT_EQ(scene.count, 1u);
+        ASSERT_EQ(Sent().size(), 1u);
         ASSERT_EQ(Record().vertexCount, 2);
         EXPECT_EQ(Screen(), c.kept);
         EXPECT_EQ(Record().vertices[0].oow, 1.0f);
         EXPECT_EQ(Record().vertices[1].a, 255.0f);
-        EXPECT_EQ(scene.blendModes[0], 0);
-        EXPECT_EQ(scene.textureSlots[0], 99);
+        EXPECT_EQ(Record().blend, kMixBlend);
+        EXPECT_EQ(Record().texAddress, -1);
     }
 }
 
 TEST_F(LineTest, GouraudEndColoursAreShaded) {
     Packet p = GouraudLine(10, 10, 50, 50, {0, 0, 0}, {200, 100, 50});
     DrawLineGouraud(p.data());
-    ASSERT_EQ(scene.count, 1u);
+    ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(ColorsOf(), (Colors{{0, 0, 0}, {255, 200, 100}}));
 }
 
@@ -186,13 +178,13 @@ TEST_F(LineTest, SemiTransparentGouraudLineTakesTheCurrentMode) {
     DoDrMode(mode.data());
     Packet inside = GouraudLine(10, 10, 50, 50, {}, {}, 0x02);
     DrawLineGouraud(inside.data());
-    ASSERT_EQ(scene.count, 1u);
+    ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Record().vertices[0].a, 128.0f);
     EXPECT_EQ(Record().vertices[1].a, 128.0f);
-    EXPECT_EQ(scene.blendModes[0], 2);
+    EXPECT_EQ(Record().blend, kMixBlend);  // mode 2 mixes, untextured
     Packet outside = GouraudLine(400, 10, 450, 50, {}, {}, 0x02);
     DrawLineGouraud(outside.data());
-    EXPECT_EQ(scene.count, 1u);
+    EXPECT_EQ(Sent().size(), 1u);
 }
 
 TEST_F(LineTest, GouraudLineKeepsTheFullBrightFlagOfTheLastPolygon) {
@@ -206,7 +198,7 @@ TEST_F(LineTest, GouraudLineKeepsTheFullBrightFlagOfTheLastPolygon) {
     DrawFlat(plain.data());
     Packet ownBit = GouraudLine(10, 10, 50, 50, {10, 20, 30}, {0, 0, 0}, 0x01);
     DrawLineGouraud(ownBit.data());
-    ASSERT_EQ(scene.count, 2u);
+    ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(ColorsOf(0), (Colors(2, {255, 255, 255})));
     EXPECT_EQ(ColorsOf(1), (Colors{{20, 40, 60}, {0, 0, 0}}));
 }

@@ -1,33 +1,21 @@
 // Flat and Gouraud polygons and tiles: vertex order, screen positions,
 // colours, transparency and what clipping leaves.
-#include "scene/polygons.h"
-
-#include "scene/screen_position.h"
-#include "scene/draw_state.h"
-#include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
-
-using vrastex::screenScale;
-using vrastex::drawState;
-using vrastex::scene;
-using vrastex::SceneRecord;
-using vrastex::kUntexturedSlot;
 
 namespace {
 
 constexpr float kSnap = 786432.0f;
 
-// Screen scale 2.0 x 2.0, no draw offset, drawing area 0..319 x 0..255.
+// Screen 640 x 480 (scale 2.0 x 1.875), no draw offset, drawing area 0..319 x 0..255.
 class PolygonTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        InitHost(host, 3);
-        screenScale.y = 2.0;
+        OpenAt(3);
         SetDrawEnv(0, 0, 319, 255);
     }
-    static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
-    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return RecordHostPoints(i); }
+    static const SentRecord& Record(int i = 0) { return Sent().at(i); }
+    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return ::HostPoints(Record(i), 2.0, 1.875); }
     static std::vector<std::array<float, 3>> Colors(int i = 0) {
         std::vector<std::array<float, 3>> colors;
         for (int k = 0; k < Record(i).vertexCount; ++k)
@@ -48,10 +36,10 @@ Packet FlatTriangle(int code = 0) {
 TEST_F(PolygonTest, FlatTriangleWorkedExample) {
     Packet p = FlatTriangle();
     DrawFlat(p.data());
-    ASSERT_EQ(scene.count, 1u);
-    const SceneRecord& r = Record();
+    ASSERT_EQ(Sent().size(), 1u);
+    const SentRecord& r = Record();
     ASSERT_EQ(r.vertexCount, 3);
-    const float expected[3][2] = {{786632.0f, 786452.0f}, {786452.0f, 786632.0f}, {786452.0f, 786452.0f}};
+    const float expected[3][2] = {{786632.0f, 786450.75f}, {786452.0f, 786619.5f}, {786452.0f, 786450.75f}};
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(r.vertices[k].x, expected[k][0]);
         EXPECT_EQ(r.vertices[k].y, expected[k][1]);
@@ -61,8 +49,8 @@ TEST_F(PolygonTest, FlatTriangleWorkedExample) {
         EXPECT_EQ(r.vertices[k].a, 255.0f);
         EXPECT_EQ(r.vertices[k].oow, 1.0f);
     }
-    EXPECT_EQ(scene.blendModes[0], 0);
-    EXPECT_EQ(scene.textureSlots[0], kUntexturedSlot);
+    EXPECT_EQ(r.blend, kMixBlend);
+    EXPECT_EQ(r.texAddress, -1);
 }
 
 TEST_F(PolygonTest, CodeByteBitsSetTransparencyAndFullBright) {
@@ -73,15 +61,15 @@ TEST_F(PolygonTest, CodeByteBitsSetTransparencyAndFullBright) {
     DrawFlat(semi.data());
     Packet bright = FlatTriangle(0x01);
     DrawFlat(bright.data());
-    ASSERT_EQ(scene.count, 2u);
+    ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Record(0).vertices[0].a, 128.0f);
-    EXPECT_EQ(scene.blendModes[0], 2);
+    EXPECT_EQ(Record(0).blend, kMixBlend);  // mode 2 mixes, untextured
     EXPECT_EQ(Colors(1), (Colors3(3, {255.0f, 255.0f, 255.0f})));
-    EXPECT_EQ(scene.blendModes[1], 0);
+    EXPECT_EQ(Record(1).vertices[0].a, 255.0f);
+    EXPECT_EQ(Record(1).blend, kMixBlend);
 }
 
 TEST_F(PolygonTest, ScaleYOf1875PutsLine10AtAFraction) {
-    screenScale.y = 1.875;
     Packet p = FlatTriangle();
     DrawFlat(p.data());
     EXPECT_EQ(Record().vertices[0].y, 786450.75f);
@@ -91,8 +79,12 @@ TEST_F(PolygonTest, TriangleLeftOfTheAreaWritesNothingButSetsFullBright) {
     Packet p;
     p.U8(7, 0x01).Xy(8, -50, 10).Xy(12, -10, 10).Xy(16, -30, 50);
     DrawFlat(p.data());
-    EXPECT_EQ(scene.count, 0u);
-    EXPECT_EQ(drawState.fullBright, 1);
+    EXPECT_EQ(Sent().size(), 0u);
+    // The flag shows in the next Gouraud line: white.
+    Packet line;
+    line.Rgb(4, 1, 2, 3).Xy(8, 10, 10).Rgb(12, 1, 2, 3).Xy(16, 50, 50);
+    DrawLineGouraud(line.data());
+    EXPECT_EQ(Colors(0), (Colors3(2, {255.0f, 255.0f, 255.0f})));
 }
 
 TEST_F(PolygonTest, VertexBeyondTheRightBoundIsCutAtTheBound) {
@@ -142,7 +134,7 @@ TEST_F(PolygonTest, VertexOrdersOfEveryPolygonExport) {
     EXPECT_EQ(Colors(2), (Colors3{{4, 0, 0}, {8, 0, 0}, {6, 0, 0}, {2, 0, 0}}));
 }
 
-float SignedArea(const SceneRecord& r) {
+float SignedArea(const SentRecord& r) {
     const GrVertex &a = r.vertices[0], &b = r.vertices[1], &c = r.vertices[2];
     return (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
 }

@@ -1,11 +1,6 @@
 // On an x87 FPU the host may leave any precision in the control word. The
 // exports compute at 53 bits whatever it is and give the host its word back.
-#include "scene/screen_position.h"
-#include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
-
-using vrastex::screenScale;
-using vrastex::scene;
 
 namespace {
 
@@ -22,6 +17,7 @@ void SetControlWord(unsigned short word) { __asm__ volatile("fldcw %0" : : "m"(w
 using PrecisionTest = PluginTest;
 
 TEST_F(PrecisionTest, ExportsComputeAtDoublePrecisionUnderA24BitHost) {
+    OpenAt(1);  // Glide bound, so RenderScene shows what was computed
     const unsigned short original = ControlWord();
     // Precision control 00 (24 bits) and rounding toward zero, as a careless host might leave it.
     const unsigned short host = static_cast<unsigned short>((original & ~0x0F00u) | 0x0C00u);
@@ -35,11 +31,10 @@ TEST_F(PrecisionTest, ExportsComputeAtDoublePrecisionUnderA24BitHost) {
     SetControlWord(original);
 
     EXPECT_EQ(after, host);
-    EXPECT_EQ(screenScale.x, 1.6);
-    EXPECT_EQ(screenScale.y, 1.5);
-    ASSERT_EQ(scene.count, 1u);
-    EXPECT_EQ(scene.records[0].vertices[2].x, 786436.8125f);  // 4.8 rounded to nearest, not toward zero
-    EXPECT_EQ(scene.records[0].vertices[2].y, 786432.0f);
+    const auto& sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].vertices[2].x, 786436.8125f);  // 4.8 rounded to nearest, not toward zero
+    EXPECT_EQ(sent[0].vertices[2].y, 786432.0f);
 }
 
 #endif

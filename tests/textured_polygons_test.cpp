@@ -1,19 +1,7 @@
 // Textured triangles and quadrilaterals: the texture page word, placeholders,
 // the redirected cells of page 12, the page t-scale, transparency and the
 // colour-table rule, vertex orders and per-vertex colours.
-#include "scene/textured_polygons.h"
-
-#include "scene/screen_position.h"
-#include "scene/draw_state.h"
-#include "scene/scene_list.h"
 #include "support/plugin_fixture.h"
-#include "texture/staging.h"
-
-using vrastex::screenScale;
-using vrastex::drawState;
-using vrastex::scene;
-using vrastex::SceneRecord;
-using vrastex::staging;
 
 namespace {
 
@@ -50,16 +38,30 @@ Packet GouraudTexture(const std::vector<TexVertex>& vs, int pageWord, int code =
 
 const std::vector<TexVertex> kTriangle = {{10, 10, 10, 20}, {100, 10, 20, 20}, {10, 100, 30, 20}};
 
+// Which slot a record draws from, told by where grTexSource points: every
+// page loaded from TMU address 0x100 on, pages 0-2 halved (64 KiB), 3-16 whole
+// (128 KiB); slot 17 is never loaded and starts at 0.
+int Slot(const SentRecord& r) {
+    if (r.texAddress <= 0) return r.texAddress == 0 ? 17 : -1;
+    const std::int64_t at = r.texAddress - 0x100;
+    return at < 0x30000 ? static_cast<int>(at / 0x10000) : 3 + static_cast<int>((at - 0x30000) / 0x20000);
+}
+
+using V = std::vector<std::int64_t>;
+// Colour combine and blend function of the textured modes 0..3.
+const V kMixColor = {3, 1, 0, 1, 0}, kInverseColor = {3, 9, 0, 1, 0}, kAddBlend = {1, 1, 4, 0};
+
+// Screen 640 x 480 (scale 2.0 x 1.875), every page loaded.
 class TexturedTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        InitHost(host, 3);  // screen scale x 2.0
-        screenScale.y = 2.0;
-        SetDrawEnv(0, 0, 320, 256);
+        OpenAt(3);
+        standinSetTexAddressRange(0, 0x100, 0x1FFFF8);
+        LoadTextures();
     }
-    static const SceneRecord& Record(int i = 0) { return scene.records[i]; }
-    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return RecordHostPoints(i); }
+    static const SentRecord& Record(int i = 0) { return Sent().at(i); }
+    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return ::HostPoints(Record(i), 2.0, 1.875); }
     static std::vector<std::pair<float, float>> TexCoords(int i = 0) {
         std::vector<std::pair<float, float>> st;
         for (int k = 0; k < Record(i).vertexCount; ++k)
@@ -84,15 +86,15 @@ TEST_F(TexturedTest, PageWordSelectsTheSlot) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << "word " << c.word);
-        vrastex::EmptySceneList();
+        ForgetSent();
         Packet p = FlatTexture(kTriangle, c.word);
         DrawFlatTexture(p.data());
         if (c.slot < 0) {
-            EXPECT_EQ(scene.count, 0u);
+            EXPECT_EQ(Sent().size(), 0u);
             continue;
         }
-        ASSERT_EQ(scene.count, 1u);
-        EXPECT_EQ(scene.textureSlots[0], c.slot);
+        ASSERT_EQ(Sent().size(), 1u);
+        EXPECT_EQ(Slot(Record()), c.slot);
         if (c.slot == 17) {
             for (int k = 0; k < Record().vertexCount; ++k) EXPECT_EQ(Record().vertices[k].tmuvtx[0].tow, 0.0f);
         }
@@ -112,13 +114,17 @@ TEST_F(TexturedTest, DroppedPacketsStillSetBlendModeAndFullBright) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        drawState.blendMode = 0;
-        drawState.fullBright = 0;
+        SetUp();  // a fresh plug-in: mode 0, full-bright clear
         Packet p = c.packet;
         DrawFlatTexture(p.data());
-        EXPECT_EQ(scene.count, 0u);
-        EXPECT_EQ(drawState.blendMode, 3u);
-        EXPECT_EQ(drawState.fullBright, 1);
+        EXPECT_EQ(Sent().size(), 0u);
+        // A semi-transparent Gouraud line shows both: white, blended in mode 3 (adding, untextured).
+        Packet line;
+        line.U8(7, 0x02).Xy(8, 10, 10).Xy(16, 50, 50);
+        DrawLineGouraud(line.data());
+        ASSERT_EQ(Sent().size(), 1u);
+        EXPECT_EQ(Record().vertices[0].r, 255.0f);
+        EXPECT_EQ(Record().blend, kAddBlend);
     }
 }
 
@@ -154,10 +160,10 @@ TEST_F(TexturedTest, AllXOfMinusOneIsAPlaceholderOnlyForFlatPackets) {
     }
     // A packet that passes the test draws as usual: the edge at x = -1 is cut
     // off at x = 0, leaving (100, 50) and two crossings.
-    vrastex::EmptySceneList();
+    ForgetSent();
     Packet drawn = FlatTexture({{-1, 10, 0, 0}, {-1, 100, 0, 0}, {100, 50, 0, 0}}, 0x0005);
     DrawFlatTexture(drawn.data());
-    ASSERT_EQ(scene.count, 1u);
+    ASSERT_EQ(Sent().size(), 1u);
     ASSERT_EQ(Record().vertexCount, 3);
     int onTheBound = 0;
     for (int k = 0; k < 3; ++k) onTheBound += Record().vertices[k].x == kSnap;
@@ -175,8 +181,8 @@ TEST_F(TexturedTest, RedirectedCellRewritesThePacketAndDrawsFromTheSource) {
     EXPECT_EQ(p.bytes[21], 135);
     EXPECT_EQ(p.bytes[28], 92);
     EXPECT_EQ(p.bytes[29], 154);
-    ASSERT_EQ(scene.count, 1u);
-    EXPECT_EQ(scene.textureSlots[0], 5);
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Slot(Record()), 5);
     // Pulled toward the means (80.3, 141): stored in the order 1, 2, 0, t-scale 1.0.
     EXPECT_EQ(TexCoords(), (Pairs{{78, 136}, {91, 153}, {73, 135}}));
 }
@@ -191,7 +197,7 @@ TEST_F(TexturedTest, RedirectWrapsInsideThePage) {
     EXPECT_EQ(p.bytes[25], 250);
     EXPECT_EQ(p.bytes[36], 0);  // 252 + 4 - 256
     EXPECT_EQ(p.bytes[37], 2);  // 250 + 8 - 256
-    EXPECT_EQ(scene.textureSlots[0], 5);
+    EXPECT_EQ(Slot(Record()), 5);
 }
 
 TEST_F(TexturedTest, UntouchedCellDrawsFromSlotZeroAtTheOrigin) {
@@ -199,8 +205,8 @@ TEST_F(TexturedTest, UntouchedCellDrawsFromSlotZeroAtTheOrigin) {
     DrawFlatTexture(p.data());
     EXPECT_EQ(p.bytes[12], 8);
     EXPECT_EQ(p.bytes[13], 6);
-    ASSERT_EQ(scene.count, 1u);
-    EXPECT_EQ(scene.textureSlots[0], 0);
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Slot(Record()), 0);
     // u 8, 13, 28 -> 9, 14, 27; v 6, 7, 26 -> 7, 8, 25, halved by slot 0's t-scale.
     EXPECT_EQ(TexCoords(), (Pairs{{14, 4}, {27, 12.5f}, {9, 3.5f}}));
 }
@@ -211,8 +217,8 @@ TEST_F(TexturedTest, PageTwelveAboveTheCellsDrawsFromItselfUnchanged) {
     const Packet before = p;
     DrawFlatTexture(p.data());
     EXPECT_EQ(p.bytes, before.bytes);
-    ASSERT_EQ(scene.count, 1u);
-    EXPECT_EQ(scene.textureSlots[0], 12);
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Slot(Record()), 12);
     // u 200, 210, 220 -> 201, 211, 219; v 191, 250, 100 (mean 180.3) -> 190, 249, 101.
     EXPECT_EQ(TexCoords(), (Pairs{{211, 249}, {219, 101}, {201, 190}}));
 }
@@ -223,15 +229,15 @@ TEST_F(TexturedTest, CellWhoseSourceNamesNoPageDropsThePacket) {
     } cases[] = {{0, 0, -1}, {320, 512, -1}, {704, 300, 17}, {1023, 0, 10}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "source " << c.sourceX << ", " << c.sourceY);
-        vrastex::EmptySceneList();
+        ForgetSent();
         Move(408, 448, c.sourceX, c.sourceY);  // cell 3
         Packet p = FlatTexture({{10, 10, 100, 200}, {100, 10, 110, 200}, {10, 100, 100, 210}}, kPage12);
         DrawFlatTexture(p.data());
         if (c.slot < 0) {
-            EXPECT_EQ(scene.count, 0u);
+            EXPECT_EQ(Sent().size(), 0u);
         } else {
-            ASSERT_EQ(scene.count, 1u);
-            EXPECT_EQ(scene.textureSlots[0], c.slot);
+            ASSERT_EQ(Sent().size(), 1u);
+            EXPECT_EQ(Slot(Record()), c.slot);
         }
     }
 }
@@ -248,11 +254,11 @@ TEST_F(TexturedTest, TowIsVTimesTheSlotsTScaleAndSowIsU) {
     const std::vector<TexVertex> vs = {{10, 10, 10, 199}, {100, 10, 20, 199}, {10, 100, 30, 199}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "slot " << c.slot);
-        vrastex::EmptySceneList();
+        ForgetSent();
         Packet p = FlatTexture(vs, c.word);
         DrawFlatTexture(p.data());
-        ASSERT_EQ(scene.count, 1u);
-        EXPECT_EQ(scene.textureSlots[0], c.slot);
+        ASSERT_EQ(Sent().size(), 1u);
+        EXPECT_EQ(Slot(Record()), c.slot);
         EXPECT_EQ(TexCoords(), (Pairs{{21, c.tow}, {29, c.tow}, {11, c.tow}}));
     }
 }
@@ -270,24 +276,24 @@ TEST_F(TexturedTest, FlatQuadColourTableWordMakesOpaqueQuadsSeeThrough) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << "table word " << c.tableWord << " code " << c.code);
-        vrastex::EmptySceneList();
+        ForgetSent();
         Packet p = FlatTexture(quad, c.pageWord, c.code, c.tableWord);
         DrawFlatTexture4(p.data());
-        ASSERT_EQ(scene.count, 1u);
-        EXPECT_EQ(scene.blendModes[0], c.blend);
+        ASSERT_EQ(Sent().size(), 1u);
+        EXPECT_EQ(Record().blend, c.blend == 1 ? kAddBlend : kMixBlend);  // 0 and 3 mix, told apart by alpha
         for (int k = 0; k < Record().vertexCount; ++k) EXPECT_EQ(Record().vertices[k].a, c.alpha);
     }
     // The other textured exports do not read the word.
-    vrastex::EmptySceneList();
+    ForgetSent();
     Packet triangle = FlatTexture(kTriangle, 0x0005, 0, 0x0005);
     DrawFlatTexture(triangle.data());
     Packet gouraud = GouraudTexture(quad, 0x0005);
     gouraud.U16(14, 0x0005);
     DrawGouraudTexture4(gouraud.data());
-    ASSERT_EQ(scene.count, 2u);
-    EXPECT_EQ(scene.blendModes[0], 0);
+    ASSERT_EQ(Sent().size(), 2u);
+    EXPECT_EQ(Record(0).blend, kMixBlend);
     EXPECT_EQ(Record(0).vertices[0].a, 255.0f);
-    EXPECT_EQ(scene.blendModes[1], 0);
+    EXPECT_EQ(Record(1).blend, kMixBlend);
     EXPECT_EQ(Record(1).vertices[0].a, 255.0f);
 }
 
@@ -295,7 +301,7 @@ TEST_F(TexturedTest, SemiTransparentPacketsGetAlpha128AndTheirOwnMode) {
     const std::vector<TexVertex> quad = {{10, 10, 0, 0}, {50, 10, 0, 0}, {10, 50, 0, 0}, {50, 50, 0, 0}};
     for (int mode = 0; mode < 4; ++mode) {
         SCOPED_TRACE(testing::Message() << "mode " << mode);
-        vrastex::EmptySceneList();
+        ForgetSent();
         const int word = 0x0005 | (mode << 5);
         Packet a = FlatTexture(kTriangle, word, 0x02);
         DrawFlatTexture(a.data());
@@ -305,9 +311,10 @@ TEST_F(TexturedTest, SemiTransparentPacketsGetAlpha128AndTheirOwnMode) {
         DrawGouraudTexture(c.data());
         Packet d = GouraudTexture(quad, word, 0x02);
         DrawGouraudTexture4(d.data());
-        ASSERT_EQ(scene.count, 4u);
+        ASSERT_EQ(Sent().size(), 4u);
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(scene.blendModes[i], mode);
+            EXPECT_EQ(Record(i).color, mode == 2 ? kInverseColor : kMixColor);
+            EXPECT_EQ(Record(i).blend, mode == 1 ? kAddBlend : kMixBlend);
             for (int k = 0; k < Record(i).vertexCount; ++k) EXPECT_EQ(Record(i).vertices[k].a, 128.0f);
         }
     }
@@ -316,9 +323,6 @@ TEST_F(TexturedTest, SemiTransparentPacketsGetAlpha128AndTheirOwnMode) {
 TEST_F(TexturedTest, VertexOrdersPositionsAndFixedFields) {
     const std::vector<TexVertex> tri = {{10, 10, 0, 0}, {100, 10, 0, 0}, {10, 100, 0, 0}};
     const std::vector<TexVertex> quad = {{10, 10, 0, 0}, {50, 10, 0, 0}, {10, 50, 0, 0}, {50, 50, 0, 0}};
-    // Records start with a marker in every field the exports leave alone.
-    for (int i = 0; i < 4; ++i)
-        for (GrVertex& v : scene.records[i].vertices) v.z = v.ooz = v.tmuvtx[1].sow = v.tmuvtx[1].oow = -7.0f;
     Packet a = FlatTexture(tri, 0x0008);
     DrawFlatTexture(a.data());
     Packet b = FlatTexture(quad, 0x0008);
@@ -327,7 +331,7 @@ TEST_F(TexturedTest, VertexOrdersPositionsAndFixedFields) {
     DrawGouraudTexture(c.data());
     Packet d = GouraudTexture(quad, 0x0008);
     DrawGouraudTexture4(d.data());
-    ASSERT_EQ(scene.count, 4u);
+    ASSERT_EQ(Sent().size(), 4u);
     const Pairs triangleOrder = {{100, 10}, {10, 100}, {10, 10}};       // packet 1, 2, 0
     const Pairs quadOrder = {{50, 10}, {50, 50}, {10, 50}, {10, 10}};   // packet 1, 3, 2, 0
     EXPECT_EQ(HostPoints(0), triangleOrder);
@@ -335,19 +339,20 @@ TEST_F(TexturedTest, VertexOrdersPositionsAndFixedFields) {
     EXPECT_EQ(HostPoints(2), triangleOrder);
     EXPECT_EQ(HostPoints(3), quadOrder);
     EXPECT_EQ(Record(0).vertices[0].x, 786632.0f);
-    EXPECT_EQ(Record(0).vertices[0].y, 786452.0f);
+    EXPECT_EQ(Record(0).vertices[0].y, 786450.75f);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(testing::Message() << "record " << i);
         for (int k = 0; k < Record(i).vertexCount; ++k) {
             const GrVertex& v = Record(i).vertices[k];
             EXPECT_EQ(v.oow, 1.0f);
             EXPECT_EQ(v.tmuvtx[0].oow, 1.0f);
-            EXPECT_EQ(v.z, -7.0f);
-            EXPECT_EQ(v.ooz, -7.0f);
-            EXPECT_EQ(v.tmuvtx[1].sow, -7.0f);
-            EXPECT_EQ(v.tmuvtx[1].oow, -7.0f);
+            // Fields the exports leave alone, as a fresh plug-in holds them.
+            EXPECT_EQ(v.z, 0.0f);
+            EXPECT_EQ(v.ooz, 0.0f);
+            EXPECT_EQ(v.tmuvtx[1].sow, 0.0f);
+            EXPECT_EQ(v.tmuvtx[1].oow, 0.0f);
         }
-        EXPECT_EQ(scene.textureSlots[i], 3);
+        EXPECT_EQ(Slot(Record(i)), 3);
     }
 }
 
@@ -371,7 +376,7 @@ TEST_F(TexturedTest, ColoursComeFromTheirOffsetsAndAreShaded) {
     DrawFlatTexture4(flat.data());
     Packet bright = GouraudTexture(quad, 0x0005, 0x01);
     DrawGouraudTexture4(bright.data());
-    ASSERT_EQ(scene.count, 4u);
+    ASSERT_EQ(Sent().size(), 4u);
     EXPECT_EQ(colors(0), (Colors{{80, 100, 120}, {140, 160, 180}, {20, 40, 60}}));
     EXPECT_EQ(colors(1), (Colors{{80, 100, 120}, {200, 220, 240}, {140, 160, 180}, {20, 40, 60}}));
     EXPECT_EQ(colors(2), (Colors(4, {80, 100, 120})));

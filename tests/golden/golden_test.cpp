@@ -37,7 +37,10 @@ int FirstDifferentLine(const std::string& a, const std::string& b) {
 void RenderDemo(const fs::path& out) {
     fs::remove_all(out);
     fs::create_directories(out);
-    const std::string command = std::string("\"") + VRASTEX_REPLAY_EXE + "\" --out \"" + out.string() +
+    // VRASTEX_GOLDEN_PLUGIN: another build of the plug-in to play it through.
+    const char* plugin = std::getenv("VRASTEX_GOLDEN_PLUGIN");
+    const std::string command = std::string(VRASTEX_REPLAY_EMULATOR) + "\"" + VRASTEX_REPLAY_EXE + "\"" +
+                                (plugin ? std::string(" --plugin \"") + plugin + "\"" : "") + " --out \"" + out.string() +
                                 "\" --trace \"" + (out / "trace.txt").string() + "\" \"" +
                                 VRASTEX_SOURCE_DIR + "/examples/demo.replay\" > \"" +
                                 (out / "summary.txt").string() + "\"";
@@ -46,7 +49,8 @@ void RenderDemo(const fs::path& out) {
 
 TEST(Golden, DemoFramesAndTraceMatchExactly) {
     const fs::path golden = fs::path(VRASTEX_SOURCE_DIR) / "tests/golden/demo";
-    const fs::path out = fs::path(VRASTEX_BINARY_DIR) / "golden-demo";
+    const char* run = std::getenv("VRASTEX_GOLDEN_OUT");
+    const fs::path out = fs::path(VRASTEX_BINARY_DIR) / (run ? run : "golden-demo");
     RenderDemo(out);
 
     if (std::getenv("VRASTEX_UPDATE_GOLDENS")) {

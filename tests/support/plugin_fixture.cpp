@@ -2,6 +2,13 @@
 
 #include "glide_api.h"
 
+#if defined(VRASTEX_PE_DLL)
+#include "pe/plugin_dll.h"
+
+// The DLL's module state is out of reach: a fresh load puts it back.
+void ResetPluginState() { PluginDllLoadFresh(); }
+
+#else
 #include "device/device.h"
 #include "device/full_screen.h"
 #include "device/pause.h"
@@ -43,6 +50,12 @@ void ResetPluginState() {
     for (GrVertex& v : pageQuad) v = GrVertex{};
 }
 
+#endif
+
+namespace {
+std::vector<SentRecord> sent;
+}  // namespace
+
 void InitHost(HostMemory& memory, int resolutionIndex) {
     InitVariables(memory.staging.data(), 0, memory.page.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, resolutionIndex);
@@ -56,6 +69,7 @@ void SetDrawEnv(int x, int y, int w, int h) {
 }
 
 void PluginTest::SetUp() {
+    sent.clear();
     standinReset();
     ResetPluginState();
 }
@@ -106,11 +120,34 @@ GrState GlideStateSnapshot() {
 
 bool SameGlideState(const GrState& a, const GrState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-std::vector<std::pair<float, float>> RecordHostPoints(int record) {
-    const auto& r = vrastex::scene.records[record];
+const std::vector<SentRecord>& Sent() {
+    const int from = standinCallCount();
+    RenderScene();
+    SentRecord next{};
+    next.texAddress = -1;
+    for (int i = from; i < standinCallCount(); ++i) {
+        const StandinCall& call = *standinGetCall(i);
+        const std::string name = call.name;
+        if (name == "grColorCombine") next.color = Args(call), next.texAddress = -1;  // a record's state comes first
+        if (name == "grAlphaBlendFunction") next.blend = Args(call);
+        if (name == "grTexSource") next.texAddress = call.args[1], next.texInfo = call.texInfo;
+        if (name != "grDrawPolygonVertexList" && name != "grDrawLine") continue;
+        next.vertexCount = call.vertexCount;
+        std::memcpy(next.vertices, call.vertices, sizeof next.vertices);
+        sent.push_back(next);
+    }
+    return sent;
+}
+
+void ForgetSent() {
+    RenderScene();
+    sent.clear();
+}
+
+std::vector<std::pair<float, float>> HostPoints(const SentRecord& r, double scaleX, double scaleY) {
     std::vector<std::pair<float, float>> points;
     for (int k = 0; k < r.vertexCount; ++k)
-        points.emplace_back(static_cast<float>((r.vertices[k].x - 786432.0) / screenScale.x),
-                            static_cast<float>((r.vertices[k].y - 786432.0) / screenScale.y));
+        points.emplace_back(static_cast<float>((r.vertices[k].x - 786432.0) / scaleX),
+                            static_cast<float>((r.vertices[k].y - 786432.0) / scaleY));
     return points;
 }

@@ -74,6 +74,24 @@ std::int64_t Address(const void* pointer);
 GrState GlideStateSnapshot();
 bool SameGlideState(const GrState& a, const GrState& b);
 
-// The vertices of scene record `record` back in host units (snap offset
-// removed, divided by the screen scale).
-std::vector<std::pair<float, float>> RecordHostPoints(int record);
+// The scene list seen through the exports alone, as the same test body runs
+// against the linked plug-in and against vrastex.dll: Sent() calls
+// RenderScene and keeps what it drew after what earlier looks drew, so
+// record i is the i-th primitive drawn since the test began or ForgetSent().
+struct SentRecord {
+    int vertexCount;
+    GrVertex vertices[STANDIN_MAX_VERTICES];
+    std::vector<std::int64_t> color, blend;  // grColorCombine's and grAlphaBlendFunction's arguments
+    std::int64_t texAddress;                 // grTexSource's start address; -1 untextured
+    GrTexInfo texInfo;
+};
+const std::vector<SentRecord>& Sent();
+void ForgetSent();  // sends what is drawn and starts again from record 0
+
+// grAlphaBlendFunction for the modes that mix with the frame (0, 2, textured 3).
+inline const std::vector<std::int64_t> kMixBlend = {1, 5, 4, 0};
+
+// The vertices of a record back in host units (snap offset removed, divided
+// by the screen scale).
+std::vector<std::pair<float, float>> HostPoints(const SentRecord& record, double scaleX, double scaleY);
+

@@ -8,6 +8,11 @@
 
 #include <cstdlib>
 #endif
+#if defined(VRASTEX_REPLAY_PE)
+#include <strings.h>
+
+#include "pe/pe_loader.h"
+#endif
 
 #include <system_error>
 
@@ -89,7 +94,20 @@ std::filesystem::path ExecutableDirectory() {
     return code ? std::filesystem::path() : self.parent_path();
 }
 
+#if defined(VRASTEX_REPLAY_PE)
+// The 32-bit build also plays scripts through the i686 vrastex.dll: a path
+// ending in .dll goes to the test PE loader, whose imports find the Glide
+// stand-in already loaded from beside it.
+namespace {
+PeImage* peLibrary = nullptr;
+bool IsDll(const std::filesystem::path& path) { return strcasecmp(path.extension().c_str(), ".dll") == 0; }
+}  // namespace
+#endif
+
 void* OpenLibrary(const std::filesystem::path& path, std::string& error) {
+#if defined(VRASTEX_REPLAY_PE)
+    if (IsDll(path)) return peLibrary = PeLoad(path.c_str(), error);
+#endif
     // An absolute path, so the search path plays no part. The Glide library
     // keeps its soname, so the plug-in's own dlopen("libglide2x.so") later
     // finds this instance.
@@ -101,7 +119,12 @@ void* OpenLibrary(const std::filesystem::path& path, std::string& error) {
     return library;
 }
 
-void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+void* FindSymbol(void* library, const char* name) {
+#if defined(VRASTEX_REPLAY_PE)
+    if (library && library == peLibrary) return PeExport(peLibrary, name);
+#endif
+    return dlsym(library, name);
+}
 
 std::filesystem::path FindGlide(const std::filesystem::path& pluginDir, std::string& looked) {
     std::error_code code;
