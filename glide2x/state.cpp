@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "script.h"
+
 StandinDevice& Device() {
     static StandinDevice device = [] {
         StandinDevice d;
@@ -95,7 +97,9 @@ void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxB
     screen.colorFormat = colorFormat;
     screen.origin = origin;
     screen.frontIndex = 0;
-    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    // With drawing off no pixel is ever touched, so no buffer is kept.
+    const std::size_t pixels =
+        Script().drawing ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
     screen.color[0].assign(pixels, 0);
     screen.color[1].assign(pixels, 0);
     if (auxBuffers > 0) {

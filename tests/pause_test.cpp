@@ -37,6 +37,7 @@ TEST_F(PauseTest, PauseSavesTheStateClosesAndReturnsTheControlResult) {
         EXPECT_EQ(CallNames(), (std::vector<std::string>{"grGlideGetState", "grSstWinClose", "grSstControl"}));
         EXPECT_EQ(Args(OnlyCall("grGlideGetState")), V{Address(&savedGlideState)});
         EXPECT_EQ(Args(OnlyCall("grSstControl")), V{2});
+        unpause_render();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "device/device.h"
 #include "device/full_screen.h"
 #include "device/pause.h"
+#include "device/session.h"
 #include "scene/clip.h"
 #include "scene/draw_state.h"
 #include "scene/scene_list.h"
@@ -41,6 +42,7 @@ void ResetPluginState() {
     slotTable = SlotTable{};
     savedGlideState = GrState{};
     for (GrVertex& v : pageQuad) v = GrVertex{};
+    vrastex::session = vrastex::Session{};
 }
 
 void InitHost(HostMemory& memory, int resolutionIndex) {
@@ -58,6 +60,10 @@ void SetDrawEnv(int x, int y, int w, int h) {
 void PluginTest::SetUp() {
     standinReset();
     ResetPluginState();
+}
+
+void PluginTest::TearDown() {
+    EXPECT_EQ(standinErrorCount(), 0) << "first: " << (standinErrorCount() ? standinErrorText(0) : "");
 }
 
 void PluginTest::OpenAt(int resolutionIndex) {

@@ -53,6 +53,8 @@ void SetDrawEnv(int x, int y, int w, int h);
 class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // Every test leaves the stand-in's validation layer without a complaint.
+    void TearDown() override;
     void OpenAt(int resolutionIndex);
 
     HostMemory host;
