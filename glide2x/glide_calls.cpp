@@ -387,7 +387,7 @@ grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width, FxU3
             Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
         std::vector<std::uint16_t> pixels;
         const std::uint64_t count = std::uint64_t{width} * height;
-        if (src && Is16BitLfbFormat(format) && count > 0 && count <= kMaxCopiedPixels) {
+        if (src && Drawing() && Is16BitLfbFormat(format) && count > 0 && count <= kMaxCopiedPixels) {
             pixels.resize(static_cast<std::size_t>(count));
             const auto* base = static_cast<const unsigned char*>(src);
             for (FxU32 row = 0; row < height; ++row) {
@@ -502,7 +502,7 @@ grTexDownloadMipMapLevel(FxI32 tmu, FxU32 startAddress, FxI32 thisLod, FxI32 lar
         StandinCall call = Begin(GLIDE_grTexDownloadMipMapLevel, tmu, startAddress, thisLod, largeLod, aspect,
                                  format, evenOdd, data);
         std::vector<std::uint16_t> texels;
-        if (data && bytes) {
+        if (data && bytes && Drawing()) {
             texels.assign((bytes + 1) / 2, 0);  // 8-bit texels go two to a word, the first in the low byte
             std::memcpy(texels.data(), data, bytes);
         }

@@ -109,6 +109,6 @@ STANDIN_API void standinSetValidation(int on);
 STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes);
 STANDIN_API void standinForgetMemory(void);
 // Drawing off: calls are checked and recorded, texture memory is written, but
-// no pixel is drawn, cleared or written and no frame buffer is kept (for fast
-// fuzzing). standinReset turns it on again.
+// no pixel is drawn, cleared or written, no frame buffer is kept and the log
+// keeps no pixel copies (for fast fuzzing). standinReset turns it on again.
 STANDIN_API void standinSetDrawing(int on);

@@ -202,6 +202,7 @@ std::uint32_t WriteTexMemory(int tmu, std::uint32_t address, const void* data, s
     const std::uint32_t count = std::min(size, memory.limit - address);
     if (memory.bytes.size() != memory.limit) memory.bytes.resize(memory.limit, 0);
     std::memcpy(memory.bytes.data() + address, data, count);
+    memory.written = std::max(memory.written, address + count);
     return count;
 }
 
@@ -219,8 +220,10 @@ std::uint32_t ReadTexMemory(int tmu, std::uint32_t address, void* out, std::uint
 }
 
 void ClearTexMemory() {
+    // Only what was written is cleared: a reset stays cheap when little was.
     for (StandinTexMemory& memory : Device().texMemory) {
-        memory.bytes.clear();
-        memory.bytes.shrink_to_fit();
+        const std::size_t written = std::min<std::size_t>(memory.written, memory.bytes.size());
+        std::fill(memory.bytes.begin(), memory.bytes.begin() + static_cast<std::ptrdiff_t>(written), 0);
+        memory.written = 0;
     }
 }

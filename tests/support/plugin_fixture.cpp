@@ -3,47 +3,11 @@
 #include "glide_api.h"
 
 #include "device/device.h"
-#include "device/full_screen.h"
-#include "device/pause.h"
-#include "device/session.h"
-#include "scene/clip.h"
-#include "scene/draw_state.h"
 #include "scene/scene_list.h"
 #include "scene/screen_position.h"
-#include "texture/host_memory.h"
-#include "texture/slot_table.h"
-#include "texture/staging.h"
 
 using vrastex::device;
 using vrastex::screenScale;
-using vrastex::DeviceState;
-using vrastex::EmptySceneList;
-using vrastex::drawState;
-using vrastex::DrawState;
-using vrastex::clipInput;
-using vrastex::clipIntermediate;
-using vrastex::clipFinal;
-using vrastex::staging;
-using vrastex::StagingState;
-using vrastex::slotTable;
-using vrastex::SlotTable;
-using vrastex::savedGlideState;
-using vrastex::pageQuad;
-
-void ResetPluginState() {
-    device = DeviceState{};
-    device.hardwareQueryPending = 1;
-    vrastex::hostMemory = vrastex::HostMemory{};
-    screenScale = vrastex::ScreenScale{};
-    EmptySceneList();
-    drawState = DrawState{};
-    clipInput.count = clipIntermediate.count = clipFinal.count = 0;
-    staging = StagingState{};
-    slotTable = SlotTable{};
-    savedGlideState = GrState{};
-    for (GrVertex& v : pageQuad) v = GrVertex{};
-    vrastex::session = vrastex::Session{};
-}
 
 void InitHost(HostMemory& memory, int resolutionIndex) {
     InitVariables(memory.staging.data(), 0, memory.page.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,

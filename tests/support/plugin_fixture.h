@@ -13,9 +13,7 @@
 
 #include "exports/vrastex.h"
 #include "standin.h"
-
-// Puts every piece of the plug-in's module state back as it is at load.
-void ResetPluginState();
+#include "support/plugin_state.h"
 
 // A host packet, little-endian fields written by offset.
 struct Packet {
