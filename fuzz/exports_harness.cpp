@@ -43,23 +43,7 @@ void HarnessFailure(const char* what, const char* detail) {
 
 namespace {
 
-// Input bytes, read front to back; zeros once they run out.
-class Reader {
-public:
-    Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool Done() const { return at_ >= size_; }
-    unsigned U8() { return at_ < size_ ? data_[at_++] : 0; }
-    int S16() { return static_cast<std::int16_t>(U8() | (U8() << 8)); }
-    int S32() { return static_cast<std::int32_t>(U8() | (U8() << 8) | (U8() << 16) | (static_cast<unsigned>(U8()) << 24)); }
-    void Bytes(std::uint8_t* out, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(U8());
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-};
+using Reader = InputReader;
 
 // Staging surfaces up to 8192 pixels a row, and the page buffer, each with
 // poisoned guard zones on both sides; allocated once.
@@ -303,7 +287,11 @@ void Session::Step(unsigned op) {
         CalcShifts(desc);
         break;
     }
-    case 7: InitGouraud(in_.S32(), in_.S32()); break;
+    case 7: {
+        const int first = in_.S32();
+        InitGouraud(first, in_.S32());
+        break;
+    }
     case 8: fxStartFrame(); break;
     case 9: fxEndFrame(); break;
     case 10: Flip(); break;
@@ -339,8 +327,16 @@ void Session::Step(unsigned op) {
     case 25: Textured(DrawFlatTexture4, 40, 22, {12, 13, 20, 21, 28, 29, 36, 37}); break;
     case 26: Textured(DrawGouraudTexture, 40, 26, {12, 13, 24, 25, 36, 37}); break;
     case 27: Textured(DrawGouraudTexture4, 52, 26, {12, 13, 24, 25, 36, 37, 48, 49}); break;
-    case 28: DrawLineFlat2(NewBlock(16, true).bytes.get(), in_.S32()); break;
-    case 29: DrawLineFlat4(NewBlock(24, true).bytes.get(), in_.S32()); break;
+    case 28: {
+        std::uint8_t* packet = NewBlock(16, true).bytes.get();
+        DrawLineFlat2(packet, in_.S32());
+        break;
+    }
+    case 29: {
+        std::uint8_t* packet = NewBlock(24, true).bytes.get();
+        DrawLineFlat4(packet, in_.S32());
+        break;
+    }
     case 30: DrawLineGouraud(NewBlock(20, true).bytes.get()); break;
     case 31: Upload(); break;
     case 32: DoDrMove(NewBlock(20, true).bytes.get()); break;

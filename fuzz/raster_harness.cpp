@@ -17,52 +17,40 @@
 
 namespace {
 
-class Reader {
-public:
-    Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool Done() const { return at_ >= size_; }
-    unsigned U8() { return at_ < size_ ? data_[at_++] : 0; }
-    std::uint32_t U32() { return U8() | (U8() << 8) | (U8() << 16) | (static_cast<std::uint32_t>(U8()) << 24); }
-    int S32() { return static_cast<int>(U32()); }
+using Reader = InputReader;
 
-    // A coordinate or attribute: mostly values a plug-in sends, often the
-    // values that break arithmetic.
-    float Float() {
-        static const float kSpecial[] = {0.0f, -0.0f, 1.0f, -1.0f, 255.0f, 256.0f, 510.0f, 786432.0f,
-                                         786432.0f + 639.9375f, 2047.9375f, -2048.0f, 4096.0f, 1e10f, -1e10f,
-                                         3.4e38f, -3.4e38f, 1e-40f,
-                                         std::numeric_limits<float>::infinity(),
-                                         -std::numeric_limits<float>::infinity(),
-                                         std::numeric_limits<float>::quiet_NaN()};
-        const unsigned pick = U8();
-        if (pick < 20) return kSpecial[pick];
-        if (pick < 120) return static_cast<float>(static_cast<std::int16_t>(U8() | (U8() << 8))) / 4.0f + 786432.0f;
-        if (pick < 200) return static_cast<float>(U8());
-        const std::uint32_t bits = U32();
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-};
+// A coordinate or attribute: mostly values a plug-in sends, often the
+// values that break arithmetic.
+float Float(InputReader& in) {
+    static const float kSpecial[] = {0.0f, -0.0f, 1.0f, -1.0f, 255.0f, 256.0f, 510.0f, 786432.0f,
+                                     786432.0f + 639.9375f, 2047.9375f, -2048.0f, 4096.0f, 1e10f, -1e10f,
+                                     3.4e38f, -3.4e38f, 1e-40f,
+                                     std::numeric_limits<float>::infinity(),
+                                     -std::numeric_limits<float>::infinity(),
+                                     std::numeric_limits<float>::quiet_NaN()};
+    const unsigned pick = in.U8();
+    if (pick < 20) return kSpecial[pick];
+    if (pick < 120) return static_cast<float>(in.S16()) / 4.0f + 786432.0f;
+    if (pick < 200) return static_cast<float>(in.U8());
+    const std::uint32_t bits = in.U32();
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
 
 GrVertex Vertex(Reader& in) {
     GrVertex v;
-    v.x = in.Float();
-    v.y = in.Float();
-    v.z = in.Float();
-    v.r = in.Float();
-    v.g = in.Float();
-    v.b = in.Float();
-    v.ooz = in.Float();
-    v.a = in.Float();
-    v.oow = in.U8() < 128 ? 1.0f : in.Float();
-    v.tmuvtx[0] = {in.Float(), in.Float(), in.U8() < 128 ? v.oow : in.Float()};
-    v.tmuvtx[1] = {in.Float(), in.Float(), v.oow};
+    v.x = Float(in);
+    v.y = Float(in);
+    v.z = Float(in);
+    v.r = Float(in);
+    v.g = Float(in);
+    v.b = Float(in);
+    v.ooz = Float(in);
+    v.a = Float(in);
+    v.oow = in.U8() < 128 ? 1.0f : Float(in);
+    v.tmuvtx[0] = {Float(in), Float(in), in.U8() < 128 ? v.oow : Float(in)};
+    v.tmuvtx[1] = {Float(in), Float(in), v.oow};
     return v;
 }
 
@@ -85,11 +73,19 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
     const unsigned setup = in.U8();
     grSstWinOpen(0, kResolutions[setup & 3], 0, static_cast<FxI32>((setup >> 2) & 3), (setup >> 4) & 1 ? 1 : 0, 2,
                  (setup >> 5) & 1);
-    if (setup & 0x40) standinSetTexAddressRange(static_cast<int>(in.U8() % 3), in.U32() & 0x3FFFFF, in.U32() & 0xFFFFFF);
+    if (setup & 0x40) {
+        const int tmu = static_cast<int>(in.U8() % 3);
+        const std::uint32_t min = in.U32() & 0x3FFFFF;
+        standinSetTexAddressRange(tmu, min, in.U32() & 0xFFFFFF);
+    }
 
     // Texels for downloads: the largest level there is (256 x 256, 16-bit).
     static std::vector<std::uint8_t> texels(256 * 256 * 2, 0x5A);
     GrVertex list[20];
+    FxI32 e[8];  // enumerated arguments, read in order before each call
+    const auto enums = [&](int n) {
+        for (int i = 0; i < n; ++i) e[i] = Enum(in);
+    };
     for (int step = 0; !in.Done() && step < 48; ++step) {
         switch (in.U8() % 20) {
         case 0:
@@ -118,20 +114,32 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
             grDrawLine(&a, &b);
             break;
         }
-        case 6: grColorCombine(Enum(in), Enum(in), Enum(in), Enum(in), Enum(in)); break;
-        case 7: grAlphaCombine(Enum(in), Enum(in), Enum(in), Enum(in), Enum(in)); break;
-        case 8: grAlphaBlendFunction(Enum(in), Enum(in), Enum(in), Enum(in)); break;
-        case 9: grTexCombine(Enum(in), Enum(in), Enum(in), Enum(in), Enum(in), Enum(in), Enum(in)); break;
+        case 6:
+            enums(5);
+            grColorCombine(e[0], e[1], e[2], e[3], e[4]);
+            break;
+        case 7:
+            enums(5);
+            grAlphaCombine(e[0], e[1], e[2], e[3], e[4]);
+            break;
+        case 8:
+            enums(4);
+            grAlphaBlendFunction(e[0], e[1], e[2], e[3]);
+            break;
+        case 9:
+            enums(7);
+            grTexCombine(e[0], e[1], e[2], e[3], e[4], e[5], e[6]);
+            break;
         case 10: {
-            GrTexInfo info{Enum(in), Enum(in), Enum(in), Enum(in), texels.data()};
-            grTexSource(Enum(in) % 4, in.U32() & 0x3FFFFF, static_cast<FxU32>(Enum(in)), &info);
+            enums(6);
+            GrTexInfo info{e[0], e[1], e[2], e[3], texels.data()};
+            grTexSource(e[4] % 4, in.U32() & 0x3FFFFF, static_cast<FxU32>(e[5]), &info);
             break;
         }
         case 11: {
-            const FxI32 tmu = Enum(in) % 4, thisLod = Enum(in), largeLod = Enum(in), aspect = Enum(in);
+            enums(6);
             const FxU32 start = in.U8() < 200 ? (in.U32() & 0x3FFFF8) : in.U32();
-            grTexDownloadMipMapLevel(tmu, start, thisLod, largeLod, aspect, Enum(in), static_cast<FxU32>(Enum(in)),
-                                     texels.data());
+            grTexDownloadMipMapLevel(e[0] % 4, start, e[1], e[2], e[3], e[4], static_cast<FxU32>(e[5]), texels.data());
             break;
         }
         case 12: {
@@ -142,24 +150,31 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
             grDitherMode(Enum(in));
             break;
         }
-        case 13: {
-            grTexClampMode(Enum(in) % 4, Enum(in), Enum(in));
-            grTexFilterMode(Enum(in) % 4, Enum(in), Enum(in));
+        case 13:
+            enums(6);
+            grTexClampMode(e[0] % 4, e[1], e[2]);
+            grTexFilterMode(e[3] % 4, e[4], e[5]);
             break;
-        }
         case 14: {
             // The source holds exactly the rows the region describes.
             const FxU32 x = in.U8() < 200 ? in.U32() % 1200 : in.U32();
             const FxU32 y = in.U8() < 200 ? in.U32() % 1000 : in.U32();
-            const FxU32 w = in.U32() % 1100, h = in.U32() % 900;
+            const FxU32 w = in.U32() % 1100;
+            const FxU32 h = in.U32() % 900;
             const FxI32 stride = static_cast<FxI32>(2 * w + in.U8() % 16);
             const std::size_t bytes = w && h ? std::size_t(h - 1) * static_cast<std::size_t>(stride) + 2 * w : 0;
             std::unique_ptr<std::uint8_t[]> source(new std::uint8_t[bytes]);
             std::memset(source.get(), static_cast<int>(in.U8()), bytes);
-            grLfbWriteRegion(Enum(in) % 8, x, y, static_cast<FxU32>(Enum(in)), w, h, stride, source.get());
+            enums(2);
+            grLfbWriteRegion(e[0] % 8, x, y, static_cast<FxU32>(e[1]), w, h, stride, source.get());
             break;
         }
-        case 15: grBufferClear(in.U32(), static_cast<FxU8>(in.U8()), static_cast<FxU16>(in.U32())); break;
+        case 15: {
+            const FxU32 colour = in.U32();
+            const auto alpha = static_cast<FxU8>(in.U8());
+            grBufferClear(colour, alpha, static_cast<FxU16>(in.U32()));
+            break;
+        }
         case 16: {
             grBufferSwap(static_cast<int>(in.U8()));
             grRenderBuffer(Enum(in));
@@ -173,8 +188,9 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
             break;
         }
         case 18: {
-            GrTexInfo info{Enum(in), Enum(in), Enum(in), Enum(in), nullptr};
-            grTexTextureMemRequired(static_cast<FxU32>(Enum(in)), &info);
+            enums(5);
+            GrTexInfo info{e[0], e[1], e[2], e[3], nullptr};
+            grTexTextureMemRequired(static_cast<FxU32>(e[4]), &info);
             grTexMinAddress(Enum(in));
             grTexMaxAddress(Enum(in));
             break;
@@ -182,7 +198,8 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
         default: {
             grSstWinClose();
             const FxI32 resolution = in.U8() < 240 ? kResolutions[in.U8() % 4] : Enum(in);
-            grSstWinOpen(0, resolution, 0, Enum(in) % 4, Enum(in) % 2, 2, static_cast<int>(in.U8() % 2));
+            enums(2);
+            grSstWinOpen(0, resolution, 0, e[0] % 4, e[1] % 2, 2, static_cast<int>(in.U8() % 2));
             break;
         }
         }

@@ -27,13 +27,8 @@ Validation& V() {
     return validation;
 }
 
-const char* const kNames[GLIDE_ENTRY_COUNT] = {
-#define VALIDATION_ENTRY_NAME(name, bytes, role) #name,
-    GLIDE_ENTRY_POINTS(VALIDATION_ENTRY_NAME)
-#undef VALIDATION_ENTRY_NAME
-};
-
-void Fail(GlideEntry entry, const std::string& text) { ReportError(std::string(kNames[entry]) + ": " + text); }
+// The entry point's name as the call log spells it.
+void Fail(GlideEntry entry, const std::string& text) { ReportError(std::string(NewCall(entry).name) + ": " + text); }
 
 // TMUs of the scripted first board, as the plug-in counts them (1 to 3).
 int TmuCount() {
