@@ -7,6 +7,7 @@
 #include "script.h"
 #include "standin.h"
 #include "state.h"
+#include "validation.h"
 
 STANDIN_API void standinReset(void) {
     ResetScript();
@@ -17,6 +18,7 @@ STANDIN_API void standinReset(void) {
     ClearCallLog();
     SetRecording(true);
     ClearErrors();
+    ResetValidation();
 }
 
 STANDIN_API void standinSetBoardCount(int numSst) { Script().boardCount = numSst; }
@@ -119,3 +121,11 @@ STANDIN_API int standinErrorCount(void) { return ErrorCount(); }
 STANDIN_API const char* standinErrorText(int index) { return ErrorText(index); }
 
 STANDIN_API void standinClearErrors(void) { ClearErrors(); }
+
+STANDIN_API void standinSetValidation(int on) { SetValidation(on != 0); }
+
+STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes) { DeclareMemory(base, bytes); }
+
+STANDIN_API void standinForgetMemory(void) { ForgetMemory(); }
+
+STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }

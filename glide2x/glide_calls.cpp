@@ -13,6 +13,7 @@
 #include "standin.h"
 #include "state.h"
 #include "texture_layout.h"
+#include "validation.h"
 
 #define GLIDE_EXPORT(Ret) STANDIN_API Ret GLIDECALL
 
@@ -26,6 +27,7 @@ void Arg(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
 // Records a call whose arguments need no copies.
 template <typename... A>
 void Record(GlideEntry entry, A... args) {
+    CheckLifecycle(entry);
     if (!CallsObserved()) return;
     StandinCall call = NewCall(entry);
     (Arg(call, args), ...);
@@ -34,6 +36,7 @@ void Record(GlideEntry entry, A... args) {
 
 template <typename... A>
 StandinCall Begin(GlideEntry entry, A... args) {
+    // Lifecycle is checked by the entry point itself: Begin runs only while observed.
     StandinCall call = NewCall(entry);
     (Arg(call, args), ...);
     return call;
@@ -63,6 +66,15 @@ bool Is16BitLfbFormat(FxU32 format) {
     return format == GR_LFB_SRC_FMT_565 || format == GR_LFB_SRC_FMT_555 || format == GR_LFB_SRC_FMT_1555 ||
            (format >= GR_LFB_SRC_FMT_565_DEPTH && format <= GR_LFB_SRC_FMT_ZA16);
 }
+
+bool Drawing() { return Script().drawing; }
+
+// Colours above 255 that the plug-in sends on purpose: its flat lines double
+// the host colour without a clamp (up to 510), exactly as the plug-in they
+// replace does. Glide clamps iterated colours, so the line comes out at full
+// intensity; grDrawLine alone accepts them.
+constexpr float kLineColourCeiling = 510.0f;
+constexpr float kColourCeiling = 255.0f;
 
 // Largest block whose pixels the log copies (4096 x 4096).
 constexpr std::uint64_t kMaxCopiedPixels = 4096u * 4096u;
@@ -108,6 +120,15 @@ grSstWinOpen(FxU32 hWnd, FxI32 resolution, FxI32 refresh, FxI32 colorFormat, FxI
              int auxBuffers) {
     Record(GLIDE_grSstWinOpen, hWnd, resolution, refresh, colorFormat, origin, FxI32{colorBuffers},
            FxI32{auxBuffers});
+    CheckNoWindow(GLIDE_grSstWinOpen);
+    CheckEnum(GLIDE_grSstWinOpen, "resolution", resolution, GlideEnum::Resolution);
+    CheckEnum(GLIDE_grSstWinOpen, "refresh", refresh, GlideEnum::Refresh);
+    CheckEnum(GLIDE_grSstWinOpen, "colour format", colorFormat, GlideEnum::ColorFormat);
+    CheckEnum(GLIDE_grSstWinOpen, "origin", origin, GlideEnum::Origin);
+    if (ValidationOn() && (colorBuffers < 2 || colorBuffers > 3 || auxBuffers < 0 || auxBuffers > 1)) {
+        ReportError("grSstWinOpen: " + std::to_string(colorBuffers) + " colour and " + std::to_string(auxBuffers) +
+                    " aux buffers");
+    }
     const int result = Script().winOpenResult;
     if (!result) return result;
     int width, height;
@@ -126,6 +147,7 @@ GLIDE_EXPORT(void) grSstWinClose(void) {
 
 GLIDE_EXPORT(FxBool) grSstControl(FxU32 code) {
     Record(GLIDE_grSstControl, code);
+    CheckEnum(GLIDE_grSstControl, "code", static_cast<FxI32>(code), GlideEnum::Control);
     return Script().controlResult;
 }
 
@@ -150,6 +172,7 @@ GLIDE_EXPORT(void) grGlideSetState(const GrState* state) {
 
 GLIDE_EXPORT(void) grRenderBuffer(FxI32 buffer) {
     Record(GLIDE_grRenderBuffer, buffer);
+    CheckEnum(GLIDE_grRenderBuffer, "buffer", buffer, GlideEnum::ColorBuffer);
     if (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER) {
         ReportError("grRenderBuffer: not a colour buffer: " + std::to_string(buffer));
         return;
@@ -159,11 +182,15 @@ GLIDE_EXPORT(void) grRenderBuffer(FxI32 buffer) {
 
 GLIDE_EXPORT(void) grCullMode(FxI32 mode) {
     Record(GLIDE_grCullMode, mode);
+    CheckEnum(GLIDE_grCullMode, "mode", mode, GlideEnum::CullMode);
     State().cullMode = mode;
 }
 
 GLIDE_EXPORT(void) grTexClampMode(FxI32 tmu, FxI32 sMode, FxI32 tMode) {
     Record(GLIDE_grTexClampMode, tmu, sMode, tMode);
+    CheckEnum(GLIDE_grTexClampMode, "tmu", tmu, GlideEnum::Tmu);
+    CheckEnum(GLIDE_grTexClampMode, "s mode", sMode, GlideEnum::ClampMode);
+    CheckEnum(GLIDE_grTexClampMode, "t mode", tMode, GlideEnum::ClampMode);
     if (StandinTmuState* t = TmuState("grTexClampMode", tmu)) {
         t->clampS = sMode;
         t->clampT = tMode;
@@ -172,6 +199,9 @@ GLIDE_EXPORT(void) grTexClampMode(FxI32 tmu, FxI32 sMode, FxI32 tMode) {
 
 GLIDE_EXPORT(void) grTexFilterMode(FxI32 tmu, FxI32 minFilter, FxI32 magFilter) {
     Record(GLIDE_grTexFilterMode, tmu, minFilter, magFilter);
+    CheckEnum(GLIDE_grTexFilterMode, "tmu", tmu, GlideEnum::Tmu);
+    CheckEnum(GLIDE_grTexFilterMode, "minification filter", minFilter, GlideEnum::FilterMode);
+    CheckEnum(GLIDE_grTexFilterMode, "magnification filter", magFilter, GlideEnum::FilterMode);
     if (StandinTmuState* t = TmuState("grTexFilterMode", tmu)) {
         t->minFilter = minFilter;
         t->magFilter = magFilter;
@@ -182,6 +212,13 @@ GLIDE_EXPORT(void)
 grTexCombine(FxI32 tmu, FxI32 rgbFunction, FxI32 rgbFactor, FxI32 alphaFunction, FxI32 alphaFactor,
              FxBool rgbInvert, FxBool alphaInvert) {
     Record(GLIDE_grTexCombine, tmu, rgbFunction, rgbFactor, alphaFunction, alphaFactor, rgbInvert, alphaInvert);
+    CheckEnum(GLIDE_grTexCombine, "tmu", tmu, GlideEnum::Tmu);
+    CheckEnum(GLIDE_grTexCombine, "rgb function", rgbFunction, GlideEnum::CombineFunction);
+    CheckEnum(GLIDE_grTexCombine, "rgb factor", rgbFactor, GlideEnum::TexCombineFactor);
+    CheckEnum(GLIDE_grTexCombine, "alpha function", alphaFunction, GlideEnum::CombineFunction);
+    CheckEnum(GLIDE_grTexCombine, "alpha factor", alphaFactor, GlideEnum::TexCombineFactor);
+    CheckEnum(GLIDE_grTexCombine, "rgb invert", rgbInvert, GlideEnum::Bool);
+    CheckEnum(GLIDE_grTexCombine, "alpha invert", alphaInvert, GlideEnum::Bool);
     if (StandinTmuState* t = TmuState("grTexCombine", tmu)) {
         t->combine = {rgbFunction, rgbFactor, alphaFunction, alphaFactor, rgbInvert, alphaInvert};
     }
@@ -189,11 +226,14 @@ grTexCombine(FxI32 tmu, FxI32 rgbFunction, FxI32 rgbFactor, FxI32 alphaFunction,
 
 GLIDE_EXPORT(void) grBufferClear(FxU32 color, FxU8 alpha, FxU16 depth) {
     Record(GLIDE_grBufferClear, color, FxI32{alpha}, FxI32{depth});
-    if (RequireWindow("grBufferClear")) ClearBuffers(color, depth);
+    if (RequireWindow("grBufferClear") && Drawing()) ClearBuffers(color, depth);
 }
 
 GLIDE_EXPORT(void) grBufferSwap(int interval) {
     Record(GLIDE_grBufferSwap, FxI32{interval});
+    if (ValidationOn() && (interval < 0 || interval > 255)) {
+        ReportError("grBufferSwap: swap interval " + std::to_string(interval));
+    }
     if (RequireWindow("grBufferSwap")) SwapBuffers();
 }
 
@@ -206,6 +246,7 @@ GLIDE_EXPORT(int) grBufferNumPending(void) {
 
 GLIDE_EXPORT(void) grChromakeyMode(FxI32 mode) {
     Record(GLIDE_grChromakeyMode, mode);
+    CheckEnum(GLIDE_grChromakeyMode, "mode", mode, GlideEnum::ChromakeyMode);
     State().chromakeyMode = mode;
 }
 
@@ -216,10 +257,21 @@ GLIDE_EXPORT(void) grChromakeyValue(FxU32 value) {
 
 GLIDE_EXPORT(void) grGammaCorrectionValue(float value) {
     Record(GLIDE_grGammaCorrectionValue, value);
+    if (ValidationOn() && !(value > 0.0f && value <= 20.0f)) {
+        ReportError("grGammaCorrectionValue: gamma " + std::to_string(value));
+    }
     State().gamma = value;
 }
 
 GLIDE_EXPORT(void) grTexSource(FxI32 tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info) {
+    CheckLifecycle(GLIDE_grTexSource);
+    CheckEnum(GLIDE_grTexSource, "tmu", tmu, GlideEnum::Tmu);
+    CheckEnum(GLIDE_grTexSource, "evenOdd", static_cast<FxI32>(evenOdd), GlideEnum::EvenOdd);
+    if (CheckTexInfo(GLIDE_grTexSource, info)) {
+        CheckTexturePlacement(GLIDE_grTexSource, tmu, startAddress,
+                              TextureMemRequired(evenOdd, info->smallLod, info->largeLod, info->aspectRatio,
+                                                 info->format));
+    }
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grTexSource, tmu, startAddress, evenOdd, static_cast<const void*>(info));
         CopyTexInfo(call, info);
@@ -235,6 +287,18 @@ GLIDE_EXPORT(void) grTexSource(FxI32 tmu, FxU32 startAddress, FxU32 evenOdd, GrT
 }
 
 GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vlist) {
+    CheckLifecycle(GLIDE_grDrawPolygon);
+    CheckPolygonCount(GLIDE_grDrawPolygon, count);
+    if (ilist && vlist && count > 0 && count <= STANDIN_MAX_VERTICES) {
+        CheckMemory(GLIDE_grDrawPolygon, "index list", ilist, sizeof(int) * static_cast<std::uint64_t>(count));
+        for (int i = 0; i < count; ++i) {
+            if (ValidationOn() && (ilist[i] < 0 || ilist[i] >= STANDIN_MAX_VERTICES)) {
+                ReportError("grDrawPolygon: index " + std::to_string(ilist[i]));
+                continue;
+            }
+            CheckVertex(GLIDE_grDrawPolygon, "vertex", &vlist[ilist[i]], kColourCeiling);
+        }
+    }
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
                                  static_cast<const void*>(vlist));
@@ -243,10 +307,14 @@ GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vl
     }
     const bool lists = !(count > 0 && (ilist == nullptr || vlist == nullptr));
     if (!lists) ReportError("grDrawPolygon: null list");
-    if (RequireWindow("grDrawPolygon") && lists) DrawFanCall("grDrawPolygon", count, ilist, vlist);
+    if (RequireWindow("grDrawPolygon") && lists && Drawing()) DrawFanCall("grDrawPolygon", count, ilist, vlist);
 }
 
 GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
+    CheckLifecycle(GLIDE_grDrawTriangle);
+    CheckVertex(GLIDE_grDrawTriangle, "a", a, kColourCeiling);
+    CheckVertex(GLIDE_grDrawTriangle, "b", b, kColourCeiling);
+    CheckVertex(GLIDE_grDrawTriangle, "c", c, kColourCeiling);
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a), static_cast<const void*>(b),
                                  static_cast<const void*>(c));
@@ -256,21 +324,35 @@ GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const Gr
         CommitCall(call);
     }
     if (!a || !b || !c) ReportError("grDrawTriangle: null vertex");
-    if (RequireWindow("grDrawTriangle") && a && b && c) DrawTriangleCall("grDrawTriangle", *a, *b, *c);
+    if (RequireWindow("grDrawTriangle") && a && b && c && Drawing()) DrawTriangleCall("grDrawTriangle", *a, *b, *c);
 }
 
 GLIDE_EXPORT(void) grColorCombine(FxI32 function, FxI32 factor, FxI32 local, FxI32 other, FxBool invert) {
     Record(GLIDE_grColorCombine, function, factor, local, other, invert);
+    CheckEnum(GLIDE_grColorCombine, "function", function, GlideEnum::CombineFunction);
+    CheckEnum(GLIDE_grColorCombine, "factor", factor, GlideEnum::CombineFactor);
+    CheckEnum(GLIDE_grColorCombine, "local", local, GlideEnum::CombineLocal);
+    CheckEnum(GLIDE_grColorCombine, "other", other, GlideEnum::CombineOther);
+    CheckEnum(GLIDE_grColorCombine, "invert", invert, GlideEnum::Bool);
     State().colorCombine = {function, factor, local, other, invert};
 }
 
 GLIDE_EXPORT(void) grAlphaCombine(FxI32 function, FxI32 factor, FxI32 local, FxI32 other, FxBool invert) {
     Record(GLIDE_grAlphaCombine, function, factor, local, other, invert);
+    CheckEnum(GLIDE_grAlphaCombine, "function", function, GlideEnum::CombineFunction);
+    CheckEnum(GLIDE_grAlphaCombine, "factor", factor, GlideEnum::CombineFactor);
+    CheckEnum(GLIDE_grAlphaCombine, "local", local, GlideEnum::CombineLocal);
+    CheckEnum(GLIDE_grAlphaCombine, "other", other, GlideEnum::CombineOther);
+    CheckEnum(GLIDE_grAlphaCombine, "invert", invert, GlideEnum::Bool);
     State().alphaCombine = {function, factor, local, other, invert};
 }
 
 GLIDE_EXPORT(void) grAlphaBlendFunction(FxI32 rgbSrc, FxI32 rgbDst, FxI32 alphaSrc, FxI32 alphaDst) {
     Record(GLIDE_grAlphaBlendFunction, rgbSrc, rgbDst, alphaSrc, alphaDst);
+    CheckEnum(GLIDE_grAlphaBlendFunction, "rgb source factor", rgbSrc, GlideEnum::BlendFactor);
+    CheckEnum(GLIDE_grAlphaBlendFunction, "rgb destination factor", rgbDst, GlideEnum::BlendFactor);
+    CheckEnum(GLIDE_grAlphaBlendFunction, "alpha source factor", alphaSrc, GlideEnum::BlendFactor);
+    CheckEnum(GLIDE_grAlphaBlendFunction, "alpha destination factor", alphaDst, GlideEnum::BlendFactor);
     StandinRenderState& s = State();
     s.rgbSrcFactor = rgbSrc;
     s.rgbDstFactor = rgbDst;
@@ -285,18 +367,27 @@ GLIDE_EXPORT(void) grConstantColorValue(FxU32 color) {
 
 GLIDE_EXPORT(void) grDepthMask(FxBool enable) {
     Record(GLIDE_grDepthMask, enable);
+    CheckEnum(GLIDE_grDepthMask, "enable", enable, GlideEnum::Bool);
     State().depthMask = enable;
 }
 
 GLIDE_EXPORT(FxBool)
 grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width, FxU32 height, FxI32 stride,
                  const void* src) {
+    CheckLifecycle(GLIDE_grLfbWriteRegion);
+    CheckEnum(GLIDE_grLfbWriteRegion, "buffer", buffer, GlideEnum::ColorBuffer);
+    CheckEnum(GLIDE_grLfbWriteRegion, "source format", static_cast<FxI32>(format), GlideEnum::LfbSourceFormat);
+    CheckLfbRegion(GLIDE_grLfbWriteRegion, x, y, width, height, stride);
+    if (width > 0 && height > 0 && stride >= 0) {
+        CheckMemory(GLIDE_grLfbWriteRegion, "source",
+                    src, std::uint64_t{height - 1} * static_cast<std::uint64_t>(stride) + 2 * std::uint64_t{width});
+    }
     if (CallsObserved()) {
         StandinCall call =
             Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
         std::vector<std::uint16_t> pixels;
         const std::uint64_t count = std::uint64_t{width} * height;
-        if (src && Is16BitLfbFormat(format) && count > 0 && count <= kMaxCopiedPixels) {
+        if (src && Drawing() && Is16BitLfbFormat(format) && count > 0 && count <= kMaxCopiedPixels) {
             pixels.resize(static_cast<std::size_t>(count));
             const auto* base = static_cast<const unsigned char*>(src);
             for (FxU32 row = 0; row < height; ++row) {
@@ -307,6 +398,7 @@ grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width, FxU3
         CommitCall(call, std::move(pixels));
     }
     if (!RequireWindow("grLfbWriteRegion")) return FXFALSE;
+    if (!Drawing()) return FXTRUE;
     if (!WriteColorRegion(buffer, x, y, format, width, height, stride, src)) {
         ReportError("grLfbWriteRegion: buffer " + std::to_string(buffer) + " with source format " +
                     std::to_string(format) + " is not modelled");
@@ -328,6 +420,9 @@ GLIDE_EXPORT(FxU32) grSstScreenHeight(void) {
 }
 
 GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
+    CheckLifecycle(GLIDE_grDrawLine);
+    CheckVertex(GLIDE_grDrawLine, "a", a, kLineColourCeiling);
+    CheckVertex(GLIDE_grDrawLine, "b", b, kLineColourCeiling);
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
         AddVertex(call, a);
@@ -335,32 +430,42 @@ GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
         CommitCall(call);
     }
     if (!a || !b) ReportError("grDrawLine: null vertex");
-    if (RequireWindow("grDrawLine") && a && b) DrawLineCall("grDrawLine", *a, *b);
+    if (RequireWindow("grDrawLine") && a && b && Drawing()) DrawLineCall("grDrawLine", *a, *b);
 }
 
 GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
+    CheckLifecycle(GLIDE_grDrawPolygonVertexList);
+    CheckPolygonCount(GLIDE_grDrawPolygonVertexList, count);
+    if (vlist && count > 0 && count <= STANDIN_MAX_VERTICES) {
+        for (int i = 0; i < count; ++i) CheckVertex(GLIDE_grDrawPolygonVertexList, "vertex", &vlist[i], kColourCeiling);
+    }
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
         AddPolygon(call, false, count, nullptr, vlist);
         CommitCall(call);
     }
     if (count > 0 && vlist == nullptr) ReportError("grDrawPolygonVertexList: null list");
-    if (RequireWindow("grDrawPolygonVertexList") && vlist) {
+    if (RequireWindow("grDrawPolygonVertexList") && vlist && Drawing()) {
         DrawFanCall("grDrawPolygonVertexList", count, nullptr, vlist);
     }
 }
 
 GLIDE_EXPORT(FxU32) grTexMinAddress(FxI32 tmu) {
     Record(GLIDE_grTexMinAddress, tmu);
+    CheckEnum(GLIDE_grTexMinAddress, "tmu", tmu, GlideEnum::Tmu);
     return tmu >= 0 && tmu < STANDIN_MEMORY_TMUS ? Script().texMinAddress[tmu] : 0;
 }
 
 GLIDE_EXPORT(FxU32) grTexMaxAddress(FxI32 tmu) {
     Record(GLIDE_grTexMaxAddress, tmu);
+    CheckEnum(GLIDE_grTexMaxAddress, "tmu", tmu, GlideEnum::Tmu);
     return tmu >= 0 && tmu < STANDIN_MEMORY_TMUS ? Script().texMaxAddress[tmu] : 0;
 }
 
 GLIDE_EXPORT(FxU32) grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info) {
+    CheckLifecycle(GLIDE_grTexTextureMemRequired);
+    CheckEnum(GLIDE_grTexTextureMemRequired, "evenOdd", static_cast<FxI32>(evenOdd), GlideEnum::EvenOdd);
+    CheckTexInfo(GLIDE_grTexTextureMemRequired, info);
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
         CopyTexInfo(call, info);
@@ -380,11 +485,24 @@ grTexDownloadMipMapLevel(FxI32 tmu, FxU32 startAddress, FxI32 thisLod, FxI32 lar
     const bool validLevel = LevelDimensions(thisLod, aspect, &width, &height);
     const std::uint32_t bytes =
         validLevel ? static_cast<std::uint32_t>(width * height * TexelBytes(format)) : 0;
+    const GlideEntry entry = GLIDE_grTexDownloadMipMapLevel;
+    CheckLifecycle(entry);
+    CheckEnum(entry, "tmu", tmu, GlideEnum::Tmu);
+    CheckEnum(entry, "thisLod", thisLod, GlideEnum::Lod);
+    CheckEnum(entry, "largeLod", largeLod, GlideEnum::Lod);
+    CheckEnum(entry, "aspect", aspect, GlideEnum::Aspect);
+    CheckEnum(entry, "format", format, GlideEnum::TexFormat);
+    CheckEnum(entry, "evenOdd", static_cast<FxI32>(evenOdd), GlideEnum::EvenOdd);
+    if (validLevel && LodSize(largeLod) != 0 && thisLod >= largeLod) {
+        const std::uint64_t levelEnd = LevelOffset(evenOdd, thisLod, largeLod, aspect, format) + std::uint64_t{bytes};
+        CheckTexturePlacement(entry, tmu, startAddress, levelEnd);
+        CheckMemory(entry, "data", data, bytes);
+    }
     if (CallsObserved()) {
         StandinCall call = Begin(GLIDE_grTexDownloadMipMapLevel, tmu, startAddress, thisLod, largeLod, aspect,
                                  format, evenOdd, data);
         std::vector<std::uint16_t> texels;
-        if (data && bytes) {
+        if (data && bytes && Drawing()) {
             texels.assign((bytes + 1) / 2, 0);  // 8-bit texels go two to a word, the first in the low byte
             std::memcpy(texels.data(), data, bytes);
         }

@@ -19,6 +19,7 @@ StandinScript DefaultScript() {
     s.controlResult = FXTRUE;
     s.screenWidthOverride = 0;
     s.screenHeightOverride = 0;
+    s.drawing = true;
     return s;
 }
 

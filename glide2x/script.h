@@ -20,6 +20,7 @@ struct StandinScript {
     int controlResult;              // grSstControl
     std::uint32_t screenWidthOverride;   // 0: the opened size
     std::uint32_t screenHeightOverride;
+    bool drawing;                   // false: no pixels are drawn, cleared or written
 };
 
 // The one script, holding the defaults until changed.

@@ -4,6 +4,7 @@
 // read back the log of calls, and read the frame buffer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "glide/glide_types.h"
@@ -90,3 +91,24 @@ STANDIN_API int standinReadAuxBuffer(std::uint16_t* out, int capacity);
 STANDIN_API int standinErrorCount(void);
 STANDIN_API const char* standinErrorText(int index);
 STANDIN_API void standinClearErrors(void);
+
+// The validation layer (on after load and after standinReset) adds to those
+// errors every call a Glide 2.x library would not accept: any call but
+// grGlideInit and grSstQueryBoards while Glide is not initialised, an
+// enumerated argument outside Glide's values, a second grSstWinOpen, a
+// polygon of fewer than 3 or more than 16 vertices, a vertex with a position,
+// oow, sow or tow that is not finite or a colour or alpha outside 0..255
+// (0..510 on grDrawLine, for the plug-in's flat lines), a texture below
+// grTexMinAddress, beyond grTexMaxAddress + 8 or across the 2 MiB line, an
+// LFB write leaving the screen, and a pointer whose bytes lie outside the
+// declared memory. Tests that drive Glide outside a session switch it off.
+STANDIN_API void standinSetValidation(int on);
+// Memory the caller owns or hands to the plug-in. Once any is declared, the
+// bytes Glide reads through a pointer (texels, LFB source, vertices, index
+// lists) must lie wholly inside one declared region. standinReset forgets them.
+STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes);
+STANDIN_API void standinForgetMemory(void);
+// Drawing off: calls are checked and recorded, texture memory is written, but
+// no pixel is drawn, cleared or written, no frame buffer is kept and the log
+// keeps no pixel copies (for fast fuzzing). standinReset turns it on again.
+STANDIN_API void standinSetDrawing(int on);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "script.h"
+
 StandinDevice& Device() {
     static StandinDevice device = [] {
         StandinDevice d;
@@ -95,7 +97,9 @@ void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxB
     screen.colorFormat = colorFormat;
     screen.origin = origin;
     screen.frontIndex = 0;
-    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    // With drawing off no pixel is ever touched, so no buffer is kept.
+    const std::size_t pixels =
+        Script().drawing ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
     screen.color[0].assign(pixels, 0);
     screen.color[1].assign(pixels, 0);
     if (auxBuffers > 0) {
@@ -198,6 +202,7 @@ std::uint32_t WriteTexMemory(int tmu, std::uint32_t address, const void* data, s
     const std::uint32_t count = std::min(size, memory.limit - address);
     if (memory.bytes.size() != memory.limit) memory.bytes.resize(memory.limit, 0);
     std::memcpy(memory.bytes.data() + address, data, count);
+    memory.written = std::max(memory.written, address + count);
     return count;
 }
 
@@ -215,8 +220,10 @@ std::uint32_t ReadTexMemory(int tmu, std::uint32_t address, void* out, std::uint
 }
 
 void ClearTexMemory() {
+    // Only what was written is cleared: a reset stays cheap when little was.
     for (StandinTexMemory& memory : Device().texMemory) {
-        memory.bytes.clear();
-        memory.bytes.shrink_to_fit();
+        const std::size_t written = std::min<std::size_t>(memory.written, memory.bytes.size());
+        std::fill(memory.bytes.begin(), memory.bytes.begin() + static_cast<std::ptrdiff_t>(written), 0);
+        memory.written = 0;
     }
 }

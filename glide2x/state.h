@@ -109,6 +109,7 @@ struct StandinScreen {
 struct StandinTexMemory {
     std::uint32_t limit = 0;
     std::vector<std::uint8_t> bytes;
+    std::uint32_t written = 0;  // bytes below this may be non-zero
 };
 
 struct StandinDevice {

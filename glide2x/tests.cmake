@@ -26,3 +26,8 @@ add_executable(trace_format_test ${PROJECT_SOURCE_DIR}/tests/trace_format_test.c
 target_include_directories(trace_format_test PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/glide2x)
 target_link_libraries(trace_format_test PRIVATE GTest::gtest_main)
 gtest_discover_tests(trace_format_test)
+
+# The validation layer, one violation per row.
+add_executable(validation_test ${PROJECT_SOURCE_DIR}/tests/validation_test.cpp)
+target_link_libraries(validation_test PRIVATE glide2x GTest::gtest_main)
+gtest_discover_tests(validation_test)

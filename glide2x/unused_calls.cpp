@@ -9,6 +9,7 @@
 #include "record.h"
 #include "state.h"
 #include "standin.h"
+#include "validation.h"
 
 // Parameter lists by argument bytes (the log keeps the first eight, so later
 // ones go unnamed).
@@ -52,6 +53,7 @@
 namespace {
 
 void RecordBound(GlideEntry entry, std::initializer_list<int> args) {
+    CheckLifecycle(entry);
     if (CallsObserved()) {
         StandinCall call = NewCall(entry);
         for (int value : args) AddInt(call, value);

@@ -26,6 +26,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVRASTEX_WERROR=$wer
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan -j2 --output-on-failure
 
+step "fuzz targets, about a minute each (scripts/fuzz.sh)"
+bash scripts/fuzz.sh
+
 for extra in scripts/test-i386.sh scripts/test-windows.sh; do
   if [ -x "$extra" ]; then
     step "$extra"

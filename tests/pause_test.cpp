@@ -29,6 +29,7 @@ TEST_F(PauseTest, PauseSavesTheStateClosesAndReturnsTheControlResult) {
         EXPECT_EQ(CallNames(), (std::vector<std::string>{"grGlideGetState", "grSstWinClose", "grSstControl"}));
         EXPECT_NE(OnlyCall("grGlideGetState").args[0], 0);  // the plug-in's own record
         EXPECT_EQ(Args(OnlyCall("grSstControl")), V{2});
+        unpause_render();
     }
 }
 

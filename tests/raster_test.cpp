@@ -34,6 +34,7 @@ class Raster : public ::testing::Test {
 protected:
     void SetUp() override {
         standinReset();
+        standinSetValidation(0);  // Glide driven directly, outside a session
         ASSERT_EQ(grSstWinOpen(0, GR_RESOLUTION_320x200, 0, 0, 0, 2, 1), 1);
         grDitherMode(0);
     }
@@ -483,6 +484,7 @@ TEST_F(Raster, TexelFormatsAndTheTextureCombine) {
 
 TEST_F(Raster, DitherOffAndFourByFour) {
     standinReset();
+    standinSetValidation(0);
     ASSERT_EQ(grSstWinOpen(0, GR_RESOLUTION_320x200, 0, 0, 0, 2, 1), 1);
     GrState block;
     grGlideGetState(&block);
@@ -510,7 +512,8 @@ TEST_F(Raster, DitherOffAndFourByFour) {
 
 TEST_F(Raster, LowerLeftOriginCountsRowsFromTheBottom) {
     standinReset();
-    ASSERT_EQ(grSstWinOpen(0, GR_RESOLUTION_320x200, 0, 0, 1 /* GR_ORIGIN_LOWER_LEFT */, 2, 1), 1);
+    standinSetValidation(0);
+    ASSERT_EQ(grSstWinOpen(0, GR_RESOLUTION_320x200, 0, 0, GR_ORIGIN_LOWER_LEFT, 2, 1), 1);
     grDitherMode(0);
     // Centres with x + y < 3 in window rows 0 and 1: (0,0) (1,0) (0,1).
     const GrVertex a = V(0, 0), b = V(3, 0), c = V(0, 3);

@@ -25,7 +25,10 @@ namespace {
 
 class Standin : public ::testing::Test {
 protected:
-    void SetUp() override { standinReset(); }
+    void SetUp() override {
+        standinReset();
+        standinSetValidation(0);  // Glide driven directly, outside a session
+    }
     void TearDown() override { standinReset(); }
 
     static void Open640x480() {

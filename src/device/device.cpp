@@ -1,5 +1,6 @@
 #include "device/device.h"
 
+#include "device/session.h"
 #include "glide/glide_binding.h"
 #include "glide/glide_diagnostics.h"
 #include "scene/scene_list.h"
@@ -65,6 +66,7 @@ int OpenCard(int resolutionIndex, int pointSampled) {
 
     if (device.hardwareQueryPending) {
         glide::grGlideInit();
+        session.glideRunning = 1;
         if (!glide::grSstQueryHardware(&device.hwConfig)) return ExplainGlideFailure(kGlideNoBoardQueried);
         int tmus = TmuCountOfFirstBoard(device.hwConfig);
         if (tmus < 0) return ExplainGlideFailure(kGlideBoardType, device.hwConfig.SSTs[0].type);
@@ -101,11 +103,11 @@ int CloseCard() {
     return 1;
 }
 
-void ShutdownGlide() {
+void ShutdownGlide(int glideRunning) {
     // The binding runs again whatever the bound flag says. When it fails the
     // table may hold a mix of entries, so grGlideShutdown is only called
-    // through a complete binding.
-    if (BindGlide()) glide::grGlideShutdown();
+    // through a complete binding, and only to end a Glide that was started.
+    if (BindGlide() && glideRunning) glide::grGlideShutdown();
 }
 
 void SetHostMemory(void* staging, void* pageBuffer, int resolutionIndex) {

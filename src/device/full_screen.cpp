@@ -8,11 +8,10 @@
 namespace vrastex {
 
 GrVertex pageQuad[4];
-
-namespace {
-
 // Bottom-left, top-left, top-right, bottom-right.
 const int kPageIndices[4] = {2, 0, 1, 3};
+
+namespace {
 
 constexpr FxI32 kPicturePitch = 8192;  // bytes; the staging surface's row pitch
 

@@ -9,6 +9,7 @@ namespace vrastex {
 extern GrState savedGlideState;
 
 int PauseRender();
-void ResumeRender();
+// Returns what grSstWinOpen returned.
+int ResumeRender();
 
 }  // namespace vrastex

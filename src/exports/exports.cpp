@@ -6,6 +6,7 @@
 #include "device/device.h"
 #include "device/full_screen.h"
 #include "device/pause.h"
+#include "device/session.h"
 #include "scene/draw_state.h"
 #include "scene/lines.h"
 #include "scene/polygons.h"
@@ -16,10 +17,21 @@
 
 using namespace vrastex;
 
+namespace {
+
+// A Draw* export appending `records` scene records.
+template <typename Fn, typename... Args>
+void Draw(int records, Fn fn, Args... args) {
+    MakeRoomWithoutCard(records);
+    WithDoublePrecision(fn, args...);
+}
+
+}  // namespace
+
 VRASTEX_API int fxDetect(void) { return DetectCard(); }
-VRASTEX_API int fxInit(int, int resolutionIndex, int pointSampled) { return OpenCard(resolutionIndex, pointSampled); }
-VRASTEX_API int fxShutdown(void) { return CloseCard(); }
-VRASTEX_API void fxGlideShutdown(void) { ShutdownGlide(); }
+VRASTEX_API int fxInit(int, int resolutionIndex, int pointSampled) { return SessionInit(resolutionIndex, pointSampled); }
+VRASTEX_API int fxShutdown(void) { return SessionShutdown(); }
+VRASTEX_API void fxGlideShutdown(void) { SessionGlideShutdown(); }
 
 VRASTEX_API void InitVariables(void* stagingSurface, int, void* pageBuffer, int, int, int, int, int, int,
                                int, int, int, int, int, int, int, int, int, int, int, int, int, int, int,
@@ -34,32 +46,32 @@ VRASTEX_API void CalcShifts(DDSURFACEDESC) {}
 VRASTEX_API void InitGouraud(int, int) {}
 VRASTEX_API void fxStartFrame(void) {}
 VRASTEX_API void fxEndFrame(void) {}
-VRASTEX_API void Flip(void) { FlipBuffers(); }
-VRASTEX_API void ClearScreen(void) { ClearBackBuffer(); }
+VRASTEX_API void Flip(void) { SessionFlip(); }
+VRASTEX_API void ClearScreen(void) { SessionClear(); }
 
 VRASTEX_API void ShowPage(int left, int top, int right, int bottom, unsigned slot) {
-    WithDoublePrecision(vrastex::ShowPage, left, top, right, bottom, slot);
+    WithDoublePrecision(SessionShowPage, left, top, right, bottom, slot);
 }
-VRASTEX_API void BlitScreen(const void* picture, int width, int height) { WithDoublePrecision(vrastex::BlitScreen, picture, width, height); }
-VRASTEX_API int pause_render(void) { return PauseRender(); }
-VRASTEX_API void unpause_render(void) { ResumeRender(); }
+VRASTEX_API void BlitScreen(const void* picture, int width, int height) { WithDoublePrecision(SessionBlitScreen, picture, width, height); }
+VRASTEX_API int pause_render(void) { return SessionPause(); }
+VRASTEX_API void unpause_render(void) { SessionResume(); }
 
-VRASTEX_API unsigned RenderScene(void) { return vrastex::RenderScene(); }
+VRASTEX_API unsigned RenderScene(void) { return SessionRenderScene(); }
 VRASTEX_API void PutDrawEnv(const void* record) { vrastex::PutDrawEnv(record); }
 VRASTEX_API void DoDrMode(const void* packet) { vrastex::DoDrMode(packet); }
-VRASTEX_API void DrawFlat(const void* packet) { WithDoublePrecision(vrastex::DrawFlat, packet); }
-VRASTEX_API void DrawFlat4(const void* packet) { WithDoublePrecision(vrastex::DrawFlat4, packet); }
-VRASTEX_API void DrawGouraud(const void* packet) { WithDoublePrecision(vrastex::DrawGouraud, packet); }
-VRASTEX_API void DrawGouraud4(const void* packet) { WithDoublePrecision(vrastex::DrawGouraud4, packet); }
-VRASTEX_API void DrawTile(const void* packet) { WithDoublePrecision(vrastex::DrawTile, packet); }
-VRASTEX_API void DrawFlatTexture(void* packet) { WithDoublePrecision(vrastex::DrawFlatTexture, packet); }
-VRASTEX_API void DrawFlatTexture4(void* packet) { WithDoublePrecision(vrastex::DrawFlatTexture4, packet); }
-VRASTEX_API void DrawGouraudTexture(void* packet) { WithDoublePrecision(vrastex::DrawGouraudTexture, packet); }
-VRASTEX_API void DrawGouraudTexture4(void* packet) { WithDoublePrecision(vrastex::DrawGouraudTexture4, packet); }
-VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) { WithDoublePrecision(vrastex::DrawLineFlat2, packet, oowDivisor); }
-VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) { WithDoublePrecision(vrastex::DrawLineFlat4, packet, oowDivisor); }
-VRASTEX_API void DrawLineGouraud(const void* packet) { WithDoublePrecision(vrastex::DrawLineGouraud, packet); }
+VRASTEX_API void DrawFlat(const void* packet) { Draw(1, vrastex::DrawFlat, packet); }
+VRASTEX_API void DrawFlat4(const void* packet) { Draw(1, vrastex::DrawFlat4, packet); }
+VRASTEX_API void DrawGouraud(const void* packet) { Draw(1, vrastex::DrawGouraud, packet); }
+VRASTEX_API void DrawGouraud4(const void* packet) { Draw(1, vrastex::DrawGouraud4, packet); }
+VRASTEX_API void DrawTile(const void* packet) { Draw(1, vrastex::DrawTile, packet); }
+VRASTEX_API void DrawFlatTexture(void* packet) { Draw(1, vrastex::DrawFlatTexture, packet); }
+VRASTEX_API void DrawFlatTexture4(void* packet) { Draw(1, vrastex::DrawFlatTexture4, packet); }
+VRASTEX_API void DrawGouraudTexture(void* packet) { Draw(1, vrastex::DrawGouraudTexture, packet); }
+VRASTEX_API void DrawGouraudTexture4(void* packet) { Draw(1, vrastex::DrawGouraudTexture4, packet); }
+VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) { Draw(1, vrastex::DrawLineFlat2, packet, oowDivisor); }
+VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) { Draw(4, vrastex::DrawLineFlat4, packet, oowDivisor); }
+VRASTEX_API void DrawLineGouraud(const void* packet) { Draw(1, vrastex::DrawLineGouraud, packet); }
 
 VRASTEX_API int LoadImagePC(const void* rectangle, const void* data) { return vrastex::LoadImagePC(rectangle, data); }
 VRASTEX_API void DoDrMove(const void* packet) { vrastex::DoDrMove(packet); }
-VRASTEX_API void LoadTextures(void) { vrastex::LoadTextures(); }
+VRASTEX_API void LoadTextures(void) { SessionLoadTextures(); }

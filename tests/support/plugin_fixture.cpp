@@ -10,45 +10,11 @@ void ResetPluginState() { PluginDllLoadFresh(); }
 
 #else
 #include "device/device.h"
-#include "device/full_screen.h"
-#include "device/pause.h"
-#include "scene/clip.h"
-#include "scene/draw_state.h"
 #include "scene/scene_list.h"
 #include "scene/screen_position.h"
-#include "texture/host_memory.h"
-#include "texture/slot_table.h"
-#include "texture/staging.h"
 
 using vrastex::device;
 using vrastex::screenScale;
-using vrastex::DeviceState;
-using vrastex::EmptySceneList;
-using vrastex::drawState;
-using vrastex::DrawState;
-using vrastex::clipInput;
-using vrastex::clipIntermediate;
-using vrastex::clipFinal;
-using vrastex::staging;
-using vrastex::StagingState;
-using vrastex::slotTable;
-using vrastex::SlotTable;
-using vrastex::savedGlideState;
-using vrastex::pageQuad;
-
-void ResetPluginState() {
-    device = DeviceState{};
-    device.hardwareQueryPending = 1;
-    vrastex::hostMemory = vrastex::HostMemory{};
-    screenScale = vrastex::ScreenScale{};
-    EmptySceneList();
-    drawState = DrawState{};
-    clipInput.count = clipIntermediate.count = clipFinal.count = 0;
-    staging = StagingState{};
-    slotTable = SlotTable{};
-    savedGlideState = GrState{};
-    for (GrVertex& v : pageQuad) v = GrVertex{};
-}
 
 #endif
 
@@ -72,6 +38,10 @@ void PluginTest::SetUp() {
     sent.clear();
     standinReset();
     ResetPluginState();
+}
+
+void PluginTest::TearDown() {
+    EXPECT_EQ(standinErrorCount(), 0) << "first: " << (standinErrorCount() ? standinErrorText(0) : "");
 }
 
 void PluginTest::OpenAt(int resolutionIndex) {

@@ -13,9 +13,7 @@
 
 #include "exports/vrastex.h"
 #include "standin.h"
-
-// Puts every piece of the plug-in's module state back as it is at load.
-void ResetPluginState();
+#include "support/plugin_state.h"
 
 // A host packet, little-endian fields written by offset.
 struct Packet {
@@ -53,6 +51,8 @@ void SetDrawEnv(int x, int y, int w, int h);
 class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // Every test leaves the stand-in's validation layer without a complaint.
+    void TearDown() override;
     void OpenAt(int resolutionIndex);
 
     HostMemory host;

@@ -22,6 +22,7 @@ constexpr int kExpectFailed = 1;
 constexpr int kBadInput = 2;
 constexpr int kNoPlugin = 3;
 constexpr int kOutputFailed = 4;
+constexpr int kGlideMisuse = 5;
 
 void Usage(std::ostream& out) {
     out << "usage: vrastex-replay [--plugin PATH] [--out DIR] [--trace FILE] [--tracer PATH]\n"
@@ -172,9 +173,10 @@ int Main(int argc, char** argv) {
         std::cerr << "vrastex-replay: " << error << "\n";
         return kOutputFailed;
     }
-    // Not the script's fault as such, but worth knowing: Glide calls the real
-    // library would have rejected (for example drawing before fxInit).
-    if (standin.errorCount && standin.errorText && standin.errorCount() > 0) {
+    // Glide calls the real library would have rejected: a fault of the
+    // plug-in whatever the script does, so the run fails.
+    const int misuses = standin.errorCount ? standin.errorCount() : 0;
+    if (standin.errorText && misuses > 0) {
         const int count = standin.errorCount();
         std::cerr << "vrastex-replay: the Glide stand-in noticed " << count << " misuse(s) of Glide:\n";
         for (int i = 0; i < count && i < 10; ++i) {
@@ -193,6 +195,7 @@ int Main(int argc, char** argv) {
         std::cerr << name << ": " << totals.failedExpectations << " expectation(s) failed\n";
         return kExpectFailed;
     }
+    if (misuses > 0) return kGlideMisuse;
     return kOk;
 }
 
