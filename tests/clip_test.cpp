@@ -3,6 +3,7 @@
 #include "scene/clip.h"
 
 #include <random>
+#include <tuple>
 
 #include "scene/draw_state.h"
 #include "support/plugin_fixture.h"
@@ -11,6 +12,8 @@ using vrastex::ClipVertex;
 using vrastex::clipInput;
 using vrastex::clipFinal;
 using vrastex::ClipInputList;
+using vrastex::ClipInputPolygon;
+using vrastex::ClippedPolygon;
 using vrastex::ClipPolygonX;
 using vrastex::ClipEdgeX;
 using vrastex::ClipEdgeY;
@@ -133,6 +136,42 @@ TEST_F(ClipTest, NoQuadrilateralGivesMoreThanSixteenVertices) {
         }
     }
     EXPECT_GE(most, 8);
+}
+
+// Exports skip the stages for polygons wholly inside; what they draw must be
+// what the stages give, also for vertices on a bound or one unit past it.
+TEST_F(ClipTest, ShortcutForPolygonsInsideGivesWhatTheStagesGive) {
+    const struct {
+        int left, right;
+        std::vector<ClipVertex> polygon;
+    } cases[] = {
+        {0, 100, {At(0, 0, 1), At(100, 0, 2), At(100, 100, 3), At(0, 100, 4)}},
+        {0, 100, {At(0, 50, 1), At(100, 50, 2)}},
+        {0, 100, {At(0, 0, 1), At(100, 100, 2), At(0, 100, 3)}},
+        {0, 100, {At(7, 7, 1)}},
+        {0, 100, {At(-1, 0, 1), At(100, 0, 2), At(50, 100, 3)}},
+        {0, 100, {At(0, 0, 1), At(101, 50, 2), At(0, 100, 3)}},
+        {0, 100, {At(0, 0, 1), At(100, -1, 2), At(50, 100, 3), At(10, 101, 4)}},
+        {10, 5, {At(12, 7, 1), At(20, 9, 2), At(15, 9, 3)}},  // left beyond right: nothing is inside
+    };
+    for (const auto& c : cases) {
+        SetRect(c.left, 0, c.right, 100);
+        const auto fill = [&] {
+            for (std::size_t i = 0; i < c.polygon.size(); ++i) clipInput.vertices[i] = c.polygon[i];
+            clipInput.count = static_cast<std::int16_t>(c.polygon.size());
+        };
+        fill();
+        const ClippedPolygon shortcut = ClipInputPolygon();
+        std::vector<std::tuple<int, int, int>> drawn, staged;
+        for (int j = 0; j < shortcut.count; ++j) {
+            const ClipVertex& v = shortcut.vertices[(shortcut.first + j) % shortcut.count];
+            drawn.emplace_back(v.x, v.y, v.r);
+        }
+        fill();
+        for (int j = 0; j < ClipInputList(); ++j)
+            staged.emplace_back(clipFinal.vertices[j].x, clipFinal.vertices[j].y, clipFinal.vertices[j].r);
+        EXPECT_EQ(drawn, staged) << "polygon of " << c.polygon.size() << " starting at " << c.polygon[0].x;
+    }
 }
 
 // Bounds beyond 16 bits reach the crossing cut to 16 bits; the result is

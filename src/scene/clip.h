@@ -17,6 +17,7 @@ struct ClipList {
 
 // The three working lists every clipping export uses: input (at most 4
 // vertices), intermediate (8) and final (16).
+constexpr int kClipFinalCapacity = 16;
 extern ClipList clipInput;
 extern ClipList clipIntermediate;
 extern ClipList clipFinal;
@@ -28,5 +29,18 @@ void ClipEdgeX(const ClipVertex& a, const ClipVertex& b, ClipVertex& out, std::i
 
 // Both stages, input list to final list; returns the final count.
 int ClipInputList();
+
+// What a record is written from after clipping: `count` vertices from
+// `vertices[first]` on, running round to the start of the array.
+struct ClippedPolygon {
+    ClipVertex* vertices;
+    int count;
+    int first;
+};
+
+// The input list clipped: the final list, or for a polygon wholly inside the
+// rectangle (bounds included) the input list in the order the stages would
+// have given it.
+ClippedPolygon ClipInputPolygon();
 
 }  // namespace vrastex

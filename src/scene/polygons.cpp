@@ -22,8 +22,9 @@ void BeginPacket(const void* packet) {
 // Clips the input list and appends the untextured record, if anything is left.
 void FinishPolygon(const void* packet, int inputCount) {
     clipInput.count = static_cast<std::int16_t>(inputCount);
-    if (ClipInputList() == 0) return;
-    AppendFinalList(TransparencyFor(CodeOf(packet)), kUntexturedSlot, 0.0f);
+    const ClippedPolygon polygon = ClipInputPolygon();
+    if (polygon.count == 0) return;
+    AppendPolygonRecord(polygon, TransparencyFor(CodeOf(packet)), kUntexturedSlot, 0.0f);
 }
 
 // One-colour packet: points from byte 8 on, 4 bytes each.

@@ -7,8 +7,6 @@ namespace vrastex {
 
 SceneList scene;
 
-namespace {
-
 std::uint32_t SendRecords() {
     std::uint32_t total = 0;
     for (std::uint32_t i = 0; i < scene.count; ++i) {
@@ -21,33 +19,16 @@ std::uint32_t SendRecords() {
         } else {
             SelectBlendState(scene.blendModes[i], 0);
         }
-        const SceneRecord& record = scene.records[i];
-        if (record.vertexCount == 2)
-            glide::grDrawLine(&record.vertices[0], &record.vertices[1]);
+        const GrVertex* vertices = scene.records[i].vertices;
+        const std::int16_t count = scene.vertexCounts[i];
+        if (count == 2)
+            glide::grDrawLine(&vertices[0], &vertices[1]);
         else
-            glide::grDrawPolygonVertexList(static_cast<int>(record.vertexCount), &record.vertices[0]);
-        total += static_cast<std::uint32_t>(static_cast<std::int32_t>(record.vertexCount));
+            glide::grDrawPolygonVertexList(static_cast<int>(count), &vertices[0]);
+        total += static_cast<std::uint32_t>(static_cast<std::int32_t>(count));
     }
     scene.count = 0;
     return total;
-}
-
-}  // namespace
-
-void ReserveRecords(int needed) {
-    if (scene.count + static_cast<std::uint32_t>(needed) > kSceneCapacity)
-        scene.verticesSentEarly += SendRecords();
-}
-
-SceneRecord& NextRecord() {
-    ReserveRecords(1);
-    return scene.records[scene.count];
-}
-
-void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot) {
-    scene.blendModes[scene.count] = blendMode;
-    scene.textureSlots[scene.count] = textureSlot;
-    ++scene.count;
 }
 
 std::uint32_t RenderScene() {

@@ -22,21 +22,38 @@ struct SceneList {
     SceneRecord records[kSceneCapacity];
     std::int32_t blendModes[kSceneCapacity];
     std::int32_t textureSlots[kSceneCapacity];
+    // Each record's vertex count again, taken when it is appended: the flush
+    // reads these instead of a line of every 964-byte record.
+    std::int16_t vertexCounts[kSceneCapacity];
     // Vertices already sent by overflow flushes since the last RenderScene.
     std::uint32_t verticesSentEarly;
 };
 
 extern SceneList scene;
 
+// Sends the list to Glide and empties it; returns the vertices sent.
+std::uint32_t SendRecords();
+
 // Makes sure `needed` records fit. A full list is sent to Glide and emptied
 // first, so a frame of any size draws every primitive in order.
-void ReserveRecords(int needed);
+inline void ReserveRecords(int needed) {
+    if (scene.count + static_cast<std::uint32_t>(needed) > kSceneCapacity) scene.verticesSentEarly += SendRecords();
+}
 
 // The record a writer fills next (room is made for it).
-SceneRecord& NextRecord();
+inline SceneRecord& NextRecord() {
+    ReserveRecords(1);
+    return scene.records[scene.count];
+}
 
 // Finishes the record returned by NextRecord: it becomes part of the list.
-void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot);
+inline void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot) {
+    const std::uint32_t i = scene.count;
+    scene.blendModes[i] = blendMode;
+    scene.textureSlots[i] = textureSlot;
+    scene.vertexCounts[i] = scene.records[i].vertexCount;
+    scene.count = i + 1;
+}
 
 // Sends the list and empties it; returns the vertices sent this frame.
 std::uint32_t RenderScene();

@@ -1,50 +1,53 @@
 #include "scene/shade.h"
 
-#include "scene/arithmetic.h"
 #include "scene/clip.h"
-#include "scene/draw_state.h"
 
 namespace vrastex {
 
 namespace {
 
-std::int32_t ShadeChannel(std::int32_t channel) {
-    float value = static_cast<float>(channel);
-    if (drawState.fullBright) {
-        value = 255.0f;
-    } else {
-        value = value * 2.0f;
-        if (value > 255.0f) value = 255.0f;
-    }
-    return TruncateToInt(value);
-}
-
 // A coordinate above the mean steps down, any other (equal included) up.
+// The step of 1.0 in double, truncated, is the integer step except where it
+// saturates at the ends of the 32-bit range. The test "mean - u < 0" has the
+// sign of the exact difference, so it is "u > mean".
 std::int32_t PullToward(float mean, std::int32_t coordinate) {
-    const double step = mean - static_cast<float>(coordinate) < 0.0f ? -1.0 : 1.0;
-    return TruncateToInt(static_cast<double>(coordinate) + step);
+    if (static_cast<float>(coordinate) > mean) return coordinate == INT32_MIN ? coordinate : coordinate - 1;
+    return coordinate == INT32_MAX ? coordinate : coordinate + 1;
 }
 
 }  // namespace
 
-void ShadeVertex(std::int32_t& r, std::int32_t& g, std::int32_t& b) {
-    r = ShadeChannel(r);
-    g = ShadeChannel(g);
-    b = ShadeChannel(b);
-}
+void PullTexCoords(int count) { PullTexCoords(clipFinal.vertices, count); }
 
-void PullTexCoords(int count) {
+void PullTexCoords(ClipVertex* vertices, int count) {
     if (count <= 0) return;
-    double sumU = 0.0;
-    double sumV = 0.0;
+    // Sums of at most 16 32-bit values are exact in double, in any order.
+    std::int64_t sumU = 0, sumV = 0;
+    std::uint32_t spread = 0;  // below 2^17 when every u and v lies in -65535..65536
     for (int i = 0; i < count; ++i) {
-        sumU += clipFinal.vertices[i].u;
-        sumV += clipFinal.vertices[i].v;
+        const ClipVertex& vertex = vertices[i];
+        sumU += vertex.u;
+        sumV += vertex.v;
+        spread |= (static_cast<std::uint32_t>(vertex.u) + 65535u) | (static_cast<std::uint32_t>(vertex.v) + 65535u);
+    }
+    const bool small = count <= kClipFinalCapacity && spread < 0x20000u;
+    if (small) {
+        // The usual case, texel coordinates. The sum (at most 2^20) is exact
+        // in float and the mean lies within 2^16 of 0, where float steps are
+        // at most 1/256; a mean of up to 16 values that is not whole lies at
+        // least 1/16 from a whole number, so rounding it to float never
+        // reaches one, and "u > mean" is "count * u > sum".
+        for (int i = 0; i < count; ++i) {
+            ClipVertex& vertex = vertices[i];
+            vertex.u += count * static_cast<std::int64_t>(vertex.u) > sumU ? -1 : 1;
+            vertex.v += count * static_cast<std::int64_t>(vertex.v) > sumV ? -1 : 1;
+        }
+        return;
     }
     const float meanU = static_cast<float>(static_cast<double>(static_cast<float>(sumU)) / count);
     const float meanV = static_cast<float>(static_cast<double>(static_cast<float>(sumV)) / count);
     for (int i = 0; i < count; ++i) {
-        ClipVertex& vertex = clipFinal.vertices[i];
+        ClipVertex& vertex = vertices[i];
         vertex.u = PullToward(meanU, vertex.u);
         vertex.v = PullToward(meanV, vertex.v);
     }

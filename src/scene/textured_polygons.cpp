@@ -31,7 +31,7 @@ constexpr TexturedLayout kFlatTexture4 = {4, 8, false, 22, true, true};
 constexpr TexturedLayout kGouraudTexture = {3, 12, true, 26, false, false};
 constexpr TexturedLayout kGouraudTexture4 = {4, 12, true, 26, false, false};
 
-int VertexOffset(const TexturedLayout& layout, int k) { return 4 + layout.stride * k; }
+constexpr int VertexOffset(const TexturedLayout& layout, int k) { return 4 + layout.stride * k; }
 
 bool IsPlaceholder(const void* packet, const TexturedLayout& layout) {
     for (int k = 0; k < layout.vertexCount; ++k)
@@ -59,7 +59,9 @@ int ApplyRedirect(void* packet, const TexturedLayout& layout) {
     return redirect.sourceSlot;
 }
 
-void DrawTextured(void* packet, const TexturedLayout& layout) {
+// One instance per packet layout, so that every field offset is a constant.
+template <const TexturedLayout& layout>
+void DrawTextured(void* packet) {
     constexpr int kQuadWalk[4] = {2, 0, 1, 3};
     constexpr int kTriangleWalk[3] = {0, 1, 2};
     const std::uint16_t pageWord = ReadU16(packet, layout.pageWordOffset);
@@ -85,9 +87,9 @@ void DrawTextured(void* packet, const TexturedLayout& layout) {
                        ReadU8(packet, colorAt + 2));
     }
     clipInput.count = static_cast<std::int16_t>(layout.vertexCount);
-    const int count = ClipInputList();
-    PullTexCoords(count);
-    if (count == 0) return;
+    const ClippedPolygon polygon = ClipInputPolygon();
+    PullTexCoords(polygon.vertices, polygon.count);
+    if (polygon.count == 0) return;
 
     Transparency look = TransparencyFor(code);
     if (layout.colorTableRule && !(code & kCodeSemiTransparent)) {
@@ -95,7 +97,7 @@ void DrawTextured(void* packet, const TexturedLayout& layout) {
         const int table = ReadU16(packet, 14) & 0x000F;
         if (table > 1 && table < 14) look = {100, 3};
     }
-    AppendFinalList(look, slot, kPageTScale[slot]);
+    AppendPolygonRecord(polygon, look, slot, kPageTScale[slot]);
 }
 
 }  // namespace
@@ -106,9 +108,9 @@ int SlotForPageWord(std::uint16_t pageWord) {
     return column - 5 + 11 * row;
 }
 
-void DrawFlatTexture(void* packet) { DrawTextured(packet, kFlatTexture); }
-void DrawFlatTexture4(void* packet) { DrawTextured(packet, kFlatTexture4); }
-void DrawGouraudTexture(void* packet) { DrawTextured(packet, kGouraudTexture); }
-void DrawGouraudTexture4(void* packet) { DrawTextured(packet, kGouraudTexture4); }
+void DrawFlatTexture(void* packet) { DrawTextured<kFlatTexture>(packet); }
+void DrawFlatTexture4(void* packet) { DrawTextured<kFlatTexture4>(packet); }
+void DrawGouraudTexture(void* packet) { DrawTextured<kGouraudTexture>(packet); }
+void DrawGouraudTexture4(void* packet) { DrawTextured<kGouraudTexture4>(packet); }
 
 }  // namespace vrastex

@@ -17,15 +17,33 @@ namespace {
 // Averages rows 2i and 2i + 1 into row i, each 5-bit field rounded down; the
 // flag bit survives when either texel has it. Per field, floor((a + b) / 2)
 // is (a & b) + ((a ^ b) >> 1); the mask drops each field's low bit before
-// the shift so that no bit crosses into the field below.
+// the shift so that no bit crosses into the field or texel below. Two texels
+// go through one 32-bit word, in blocks the x86_64 build vectorises. Row i
+// is written only after rows 2i and 2i + 1 of the same columns are read.
+std::uint32_t AveragePair(std::uint32_t a, std::uint32_t b) {
+    return ((a & b & 0x7FFF7FFFu) + (((a ^ b) & 0x7BDE7BDEu) >> 1)) | ((a | b) & 0x80008000u);
+}
+
 void HalveRows(std::uint16_t* buffer, int width, int height) {
+    constexpr int kBlock = 16;
     for (int i = 0; i < height / 2; ++i) {
-        for (int column = 0; column < width; ++column) {
-            const unsigned a = ReadPixel(buffer, static_cast<std::int64_t>(2 * i) * width + column);
-            const unsigned b = ReadPixel(buffer, static_cast<std::int64_t>(2 * i + 1) * width + column);
-            const unsigned average = (a & b & 0x7FFFu) + (((a ^ b) & 0x7BDEu) >> 1);
-            WritePixel(buffer, static_cast<std::int64_t>(i) * width + column,
-                       static_cast<std::uint16_t>(average | ((a | b) & 0x8000u)));
+        const std::uint16_t* upper = buffer + static_cast<std::int64_t>(2 * i) * width;
+        const std::uint16_t* lower = upper + width;
+        std::uint16_t* target = buffer + static_cast<std::int64_t>(i) * width;
+        int column = 0;
+        for (; column + kBlock <= width; column += kBlock) {
+            std::uint32_t a[kBlock / 2], b[kBlock / 2];
+            std::memcpy(a, upper + column, sizeof a);
+            std::memcpy(b, lower + column, sizeof b);
+            for (int k = 0; k < kBlock / 2; ++k) a[k] = AveragePair(a[k], b[k]);
+            std::memcpy(target + column, a, sizeof a);
+        }
+        for (; column < width; ++column) {
+            std::uint16_t a, b;
+            std::memcpy(&a, upper + column, sizeof a);
+            std::memcpy(&b, lower + column, sizeof b);
+            const auto average = static_cast<std::uint16_t>(AveragePair(a, b));
+            std::memcpy(target + column, &average, sizeof average);
         }
     }
 }

@@ -36,8 +36,4 @@ inline std::uint16_t SwapColor(std::uint16_t color) {
                                       ((color >> 10) & 0x001Fu));
 }
 
-// Unaligned-safe access to 16-bit pixels of host memory.
-std::uint16_t ReadPixel(const std::uint16_t* base, std::int64_t index);
-void WritePixel(std::uint16_t* base, std::int64_t index, std::uint16_t value);
-
 }  // namespace vrastex
