@@ -52,8 +52,10 @@ replay::PluginApi LinkedPlugin() {
     return api;
 }
 
-replay::StandinApi LinkedStandin() {
-    replay::StandinApi api;
+replay::GlideApi LinkedStandin() {
+    replay::GlideApi glide;
+    glide.standinFound = true;
+    replay::StandinApi& api = glide.standin;
     api.traceOpen = standinTraceOpen;
     api.screenWidth = standinScreenWidth;
     api.screenHeight = standinScreenHeight;
@@ -62,7 +64,7 @@ replay::StandinApi LinkedStandin() {
     api.errorCount = standinErrorCount;
     api.errorText = standinErrorText;
     api.findCall = standinFindCall;
-    return api;
+    return glide;
 }
 
 // A private folder for the run: the output folder inside it, nothing else.
@@ -106,7 +108,7 @@ void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     fs::create_directories(out, code);
     replay::RemoveOldFrames(out);
     static const replay::PluginApi plugin = LinkedPlugin();
-    static const replay::StandinApi standin = LinkedStandin();
+    static const replay::GlideApi standin = LinkedStandin();
     replay::RunTotals totals;
     std::ostringstream shown, failed;
     std::string error;
