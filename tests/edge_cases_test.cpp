@@ -271,23 +271,28 @@ TEST_F(EdgeCases, ColourTableIsReadAtTheUploadAndForgottenByLoadTextures) {
     EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 0);
 }
 
-// screen scale x / divisor * 0.1f, in double and rounded once: float
-// arithmetic would give 0x3E23D70B for the first, a double 0.1 0x3B8E7835
-// for the second.
+// screen scale x / divisor * 0.1f, in double and rounded once, the same in
+// every vertex of both flat exports: float arithmetic would give 0x3E23D70B
+// for the first, a double 0.1 0x3B8E7835 for the second. A zero divisor
+// counts as 1.
 TEST_F(EdgeCases, FlatLineOowBits) {
     const struct {
         int resolution, divisor;
         std::uint32_t bits;
-    } cases[] = {{1, 1, 0x3E23D70Au}, {0, 23, 0x3B8E7836u}};
+    } cases[] = {{1, 1, 0x3E23D70Au}, {0, 23, 0x3B8E7836u}, {3, -4, 0xBD4CCCCDu}, {3, 0, 0x3E4CCCCDu}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "resolution " << c.resolution << " divisor " << c.divisor);
         InitHost(host, c.resolution);
         Packet line;
-        line.Xy(8, 0, 0).Xy(12, 10, 10);
+        line.Xy(8, 0, 0).Xy(12, 10, 10).Xy(16, 10, 0).Xy(20, 0, 10);
         DrawLineFlat2(line.data(), c.divisor);
+        DrawLineFlat4(line.data(), c.divisor);
         const auto sent = Flush();
-        ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(sent[0][0].oow), c.bits) << c.resolution;
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(sent[0][1].oow), c.bits) << c.resolution;
+        ASSERT_EQ(sent.size(), 5u);
+        for (const Vertices& v : sent) {
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(v[0].oow), c.bits);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(v[1].oow), c.bits);
+        }
     }
 }
 

@@ -43,24 +43,6 @@ Packet GouraudLine(int x0, int y0, int x1, int y1, std::array<int, 3> c0 = {}, s
     return p;
 }
 
-TEST_F(LineTest, FlatLineWorkedExample) {
-    Packet p = FlatLine(10, 20, 100, 20, 128, 64, 255);
-    DrawLineFlat2(p.data(), 4);
-    ASSERT_EQ(Sent().size(), 1u);
-    ASSERT_EQ(Record().vertexCount, 2);
-    EXPECT_EQ(Screen(), (Points{{786452.0f, 786469.5f}, {786632.0f, 786469.5f}}));
-    for (int k = 0; k < 2; ++k) {
-        const GrVertex& v = Record().vertices[k];
-        EXPECT_EQ(v.r, 256.0f);
-        EXPECT_EQ(v.g, 128.0f);
-        EXPECT_EQ(v.b, 510.0f);
-        EXPECT_EQ(v.a, 255.0f);
-        EXPECT_EQ(v.oow, 0.05f);
-    }
-    EXPECT_EQ(Record().blend, kMixBlend);
-    EXPECT_EQ(Record().texAddress, -1);
-}
-
 TEST_F(LineTest, FlatLinesAreNeitherClippedNorTransparent) {
     Packet mode;
     mode.U16(8, 0x0040);
@@ -76,61 +58,6 @@ TEST_F(LineTest, FlatLinesAreNeitherClippedNorTransparent) {
     EXPECT_EQ(Record().vertices[0].a, 255.0f);
     EXPECT_EQ(Record().blend, kMixBlend);
     EXPECT_EQ(ColorsOf(1), (Colors{{20, 40, 60}, {0, 0, 0}}));
-}
-
-TEST_F(LineTest, FourPointOutlineRecordsInItsOwnOrder) {
-    Packet first = FlatLine(0, 0, 1, 1);
-    DrawLineFlat2(first.data(), 1);
-    Packet outline = FlatLine(0, 0, 10, 0, 100, 0, 0);
-    outline.Xy(16, 10, 20).Xy(20, 0, 20);
-    DrawLineFlat4(outline.data(), 8);
-    ASSERT_EQ(Sent().size(), 5u);
-    // Points 0 (0, 0), 1 (10, 0), 2 (10, 20), 3 (0, 20) on the screen.
-    const std::pair<float, float> p0{786432.0f, 786432.0f}, p1{786452.0f, 786432.0f}, p2{786452.0f, 786469.5f},
-        p3{786432.0f, 786469.5f};
-    EXPECT_EQ(Screen(1), (Points{p0, p1}));
-    EXPECT_EQ(Screen(2), (Points{p2, p3}));
-    EXPECT_EQ(Screen(3), (Points{p0, p3}));
-    EXPECT_EQ(Screen(4), (Points{p1, p2}));
-    for (int i = 1; i <= 4; ++i) {
-        SCOPED_TRACE(testing::Message() << "record " << i);
-        EXPECT_EQ(ColorsOf(i), (Colors(2, {200.0f, 0.0f, 0.0f})));
-        EXPECT_EQ(Record(i).vertices[0].oow, 0.025f);
-        EXPECT_EQ(Record(i).vertices[1].oow, 0.025f);
-        EXPECT_EQ(Record(i).texAddress, -1);
-    }
-}
-
-TEST_F(LineTest, DrawOffsetMovesFlatPoints) {
-    SetDrawEnv(5, -3, 100, 100);
-    Packet p = FlatLine(0, 0, 0, 0);
-    DrawLineFlat2(p.data(), 1);
-    EXPECT_EQ(Screen(), (Points(2, {786442.0f, 786426.375f})));
-}
-
-TEST_F(LineTest, OowIsScaleXOverTheDivisorTimesATenth) {
-    const struct {
-        int resolution, divisor;
-        float oow;
-    } cases[] = {
-        {3, 4, 0.05f}, {3, 1, 0.2f}, {3, -4, -0.05f}, {0, 2, 0.05f},
-        {3, 0, 0.2f},  // a zero divisor counts as 1
-        {0, 0, 0.1f},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "resolution " << c.resolution << " divisor " << c.divisor);
-        InitHost(host, c.resolution);
-        ForgetSent();
-        Packet p = FlatLine(0, 0, 10, 10);
-        p.Xy(16, 10, 0).Xy(20, 0, 10);
-        DrawLineFlat2(p.data(), c.divisor);
-        DrawLineFlat4(p.data(), c.divisor);
-        ASSERT_EQ(Sent().size(), 5u);
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(Record(i).vertices[0].oow, c.oow);
-            EXPECT_EQ(Record(i).vertices[1].oow, c.oow);
-        }
-    }
 }
 
 TEST_F(LineTest, GouraudLinesAreKeptOnlyWhole) {
@@ -163,13 +90,6 @@ TEST_F(LineTest, GouraudLinesAreKeptOnlyWhole) {
         EXPECT_EQ(Record().blend, kMixBlend);
         EXPECT_EQ(Record().texAddress, -1);
     }
-}
-
-TEST_F(LineTest, GouraudEndColoursAreShaded) {
-    Packet p = GouraudLine(10, 10, 50, 50, {0, 0, 0}, {200, 100, 50});
-    DrawLineGouraud(p.data());
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(ColorsOf(), (Colors{{0, 0, 0}, {255, 200, 100}}));
 }
 
 TEST_F(LineTest, SemiTransparentGouraudLineTakesTheCurrentMode) {

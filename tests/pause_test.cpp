@@ -33,21 +33,6 @@ TEST_F(PauseTest, PauseSavesTheStateClosesAndReturnsTheControlResult) {
     }
 }
 
-TEST_F(PauseTest, ResumeReopensRestoresAndReloadsEveryPage) {
-    pause_render();
-    const std::int64_t saved = OnlyCall("grGlideGetState").args[0];
-    standinClearLog();
-    unpause_render();
-    std::vector<std::string> expected = {"grSstControl", "grSstWinOpen", "grGlideSetState", "grTexMinAddress"};
-    for (int n = 0; n < 17; ++n)
-        expected.insert(expected.end(), {"grTexTextureMemRequired", "grTexMaxAddress", "grTexDownloadMipMapLevel"});
-    ASSERT_EQ(CallNames(), expected);
-    EXPECT_EQ(Args(OnlyCall("grSstControl")), V{1});
-    EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 7, 0, 0, 0, 2, 0}));
-    EXPECT_EQ(Args(OnlyCall("grGlideSetState")), V{saved});
-    EXPECT_EQ(standinErrorCount(), 0);
-}
-
 TEST_F(PauseTest, ResumeUsesTheResolutionOfTheLastInitEvenAFailedOne) {
     pause_render();
     standinSetWinOpenResult(0);
@@ -103,31 +88,6 @@ TEST_F(PauseTest, ResumeLeavesThePagesCurrentFlagAlone) {
         LoadTextures();
         EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), current ? 0 : 17);
     }
-}
-
-TEST_F(PauseTest, StateInForceAtPauseIsBackAfterResume) {
-    // Blend state of a semi-transparent record in mode 1, plus chroma-keying,
-    // culling and filtering of our own on top of what fxInit set.
-    Packet mode;
-    mode.U16(8, 0x0020);
-    DoDrMode(mode.data());
-    Packet semi;
-    semi.U8(7, 0x02).Xy(8, 10, 10).Xy(12, 100, 10).Xy(16, 10, 100);
-    DrawFlat(semi.data());
-    RenderScene();
-    grCullMode(2);
-    grChromakeyValue(0x00123456);
-    grTexFilterMode(0, 0, 1);
-    const GrState inForce = GlideStateSnapshot();
-
-    pause_render();
-    unpause_render();
-    EXPECT_TRUE(SameGlideState(GlideStateSnapshot(), inForce));
-
-    // Reopening alone would not have brought it back.
-    grSstWinClose();
-    grSstWinOpen(0, 7, 0, 0, 0, 2, 0);
-    EXPECT_FALSE(SameGlideState(GlideStateSnapshot(), inForce));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Colour doubling and clamping, full-bright, and the texture coordinate pull.
+// The texture coordinate pull toward the mean.
 #include "scene/shade.h"
 
 #include "scene/clip.h"
@@ -14,29 +14,6 @@ using vrastex::drawState;
 namespace {
 
 using ShadeTest = PluginTest;
-
-TEST_F(ShadeTest, ChannelsDoubleAndClampAt255) {
-    const struct {
-        int in[3];
-        int out[3];
-    } cases[] = {{{128, 64, 200}, {255, 128, 255}}, {{0, 1, 127}, {0, 2, 254}}, {{255, 100, 129}, {255, 200, 255}}};
-    for (const auto& c : cases) {
-        std::int32_t r = c.in[0], g = c.in[1], b = c.in[2];
-        ShadeVertex(r, g, b);
-        EXPECT_EQ(r, c.out[0]);
-        EXPECT_EQ(g, c.out[1]);
-        EXPECT_EQ(b, c.out[2]);
-    }
-}
-
-TEST_F(ShadeTest, FullBrightMakesEveryVertexWhite) {
-    drawState.fullBright = 1;
-    std::int32_t r = 10, g = 20, b = 0;
-    ShadeVertex(r, g, b);
-    EXPECT_EQ(r, 255);
-    EXPECT_EQ(g, 255);
-    EXPECT_EQ(b, 255);
-}
 
 void SetFinalTexCoords(const std::vector<std::pair<int, int>>& uv) {
     for (std::size_t i = 0; i < uv.size(); ++i) {
@@ -69,15 +46,6 @@ TEST_F(ShadeTest, TextureCoordinatesMoveOneTexelTowardTheirMean) {
         EXPECT_EQ(clipFinal.vertices[0].x, 100);  // nothing else moves
         EXPECT_EQ(clipFinal.vertices[0].r, 1);
     }
-}
-
-TEST_F(ShadeTest, PullOnlyTouchesTheFirstCountVertices) {
-    SetFinalTexCoords({{10, 10}, {20, 20}, {90, 90}});
-    PullTexCoords(2);
-    EXPECT_EQ(FinalTexCoords(3), (UV{{11, 11}, {19, 19}, {90, 90}}));
-    PullTexCoords(0);
-    PullTexCoords(-3);
-    EXPECT_EQ(FinalTexCoords(3), (UV{{11, 11}, {19, 19}, {90, 90}}));
 }
 
 }  // namespace

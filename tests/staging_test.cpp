@@ -253,30 +253,6 @@ TEST_F(StagingTest, MoveTargetsPickACellOrNone) {
     }
 }
 
-TEST_F(StagingTest, MoveSourceGivesSlotAndOrigin) {
-    const struct {
-        int x, y, slot, u, v;
-    } cases[] = {
-        {704, 300, 17, 0, 44},
-        {392, 256, 12, 32, 0},
-        {656, 128, 5, 64, 128},
-        {703, 250, 5, 252, 250},
-        {320, 0, 0, 0, 0},
-        {1023, 511, 21, 252, 255},
-    };
-    staging.pagesCurrent = 1;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "source " << c.x << ", " << c.y);
-        Packet p = Move(400, 450, c.x, c.y);  // cell 2
-        DoDrMove(p.data());
-        EXPECT_EQ(staging.redirects[2].sourceSlot, c.slot);
-        EXPECT_EQ(staging.redirects[2].sourceU & 0xFF, c.u);
-        EXPECT_EQ(staging.redirects[2].sourceV & 0xFF, c.v);
-    }
-    EXPECT_EQ(staging.pagesCurrent, 1);
-    EXPECT_TRUE(SurfaceUntouched());
-}
-
 // The surface with wide guard zones on both sides, so that a write past
 // either end is seen rather than corrupting memory.
 class GuardedStagingTest : public PluginTest {
@@ -345,42 +321,6 @@ TEST_F(GuardedStagingTest, IndexedRectanglesPastTheEdgesWriteOnlyInside) {
     EXPECT_TRUE(GuardsIntact());
     EXPECT_EQ(At(511, 4000), 0x0800);
     EXPECT_EQ(At(511, 4095), 0x0800);
-}
-
-TEST_F(GuardedStagingTest, DirectRectanglesPastTheEdgesWriteOnlyInside) {
-    // Green-only colours pass the swap unchanged: pixel i of the data is (i mod 32) << 5.
-    std::vector<std::uint16_t> data(10000);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint16_t>((i % 32) << 5);
-    const struct {
-        int x, y, w, h;
-        Landing at;
-        std::uint16_t value;
-    } cases[] = {
-        {1023, 511, 100, 1, {511, 4093}, 1 << 5},      // starts at 4092: four pixels fit
-        {5, -1, 3, 2, {0, 7}, 5 << 5},                 // second data row, third pixel
-        {-5, 0, 10, 1, {0, 4}, 9 << 5},
-        {0, 480, 10, 100, {511, 3}, ((31 * 10 + 3) % 32) << 5},
-        {300, 511, 9000, 1, {511, 4095}, (3795 % 32) << 5},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " size " << c.w << " x " << c.h);
-        Refill();
-        Upload(c.x, c.y, c.w, c.h, data.data());
-        EXPECT_TRUE(GuardsIntact());
-        EXPECT_EQ(At(c.at.row, c.at.column), c.value);
-    }
-}
-
-TEST_F(GuardedStagingTest, DirectUploadsKeepWithinStrideTimes512Pixels) {
-    UseStride(320);
-    std::vector<std::uint16_t> data(3000, 0x0001);  // -> 0x0400
-    Upload(0, 511, 1000, 3, data.data());
-    Upload(400, 500, 10, 40, data.data());  // starts at 500 x 320 + 1600
-    EXPECT_EQ(surface()[511 * 320], 0x0400);
-    EXPECT_EQ(surface()[511 * 320 + 319], 0x0400);
-    EXPECT_EQ(surface()[500 * 320 + 1600], 0x0400);
-    EXPECT_TRUE(Untouched(320 * 512, kSurface));
-    EXPECT_TRUE(GuardsIntact());
 }
 
 }  // namespace

@@ -70,41 +70,4 @@ INSTANTIATE_TEST_SUITE_P(
                    {0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0xC0, 0x01, 0xC0, 0x02, 0x2C, 0x01, 0x08, 0x00, 0x20,
                     0x00}}));
 
-// Each field reads back what was written, sign included.
-TEST(ReplayLayouts, FieldsReadBackTheirValues) {
-    const replay::Layout* layout = replay::FindLayout("DrawGouraudTexture4");
-    ASSERT_NE(layout, nullptr);
-    std::vector<std::uint8_t> packet(layout->size, 0);
-    for (const replay::Field& field : layout->fields) {
-        const std::int64_t value = replay::WidthMin(field.width) == 0 ? replay::WidthMax(field.width) - 1
-                                                                      : replay::WidthMin(field.width) + 1;
-        replay::WriteField(packet.data(), field, value);
-        EXPECT_EQ(replay::ReadField(packet.data(), field), value) << field.name;
-    }
-}
-
-// The packet sizes of the host's tables, and every export has its packet type.
-TEST(ReplayLayouts, SizesAndExports) {
-    const std::pair<const char*, int> sizes[] = {
-        {"DrawFlat", 20},           {"DrawFlat4", 24},           {"DrawGouraud", 28},
-        {"DrawGouraud4", 36},       {"DrawTile", 16},            {"DrawFlatTexture", 32},
-        {"DrawFlatTexture4", 40},   {"DrawGouraudTexture", 40},  {"DrawGouraudTexture4", 52},
-        {"DrawLineFlat2", 16},      {"DrawLineFlat4", 24},       {"DrawLineGouraud", 20},
-        {"DoDrMove", 20},           {"PutDrawEnv", 8},
-    };
-    for (const auto& [name, size] : sizes) {
-        const replay::Layout* layout = replay::FindLayout(name);
-        ASSERT_NE(layout, nullptr) << name;
-        EXPECT_EQ(layout->size, size) << name;
-        for (const replay::Field& field : layout->fields)
-            EXPECT_LE(field.offset + replay::WidthBytes(field.width), size) << name << "." << field.name;
-    }
-    EXPECT_EQ(replay::Exports().size(), std::size_t(replay::kExportCount));
-    EXPECT_EQ(replay::kExportCount, 34);
-    for (const replay::ExportDef& def : replay::Exports())
-        if (def.style == replay::ArgStyle::Packet) {
-            EXPECT_NE(replay::FindLayout(def.name), nullptr) << def.name;
-        }
-}
-
 }  // namespace

@@ -32,25 +32,6 @@ TEST(ReplayPictures, ColourWords) {
     EXPECT_EQ(replay::Rgb565ToRgb8(pixels, std::size(pixels)), expected);
 }
 
-TEST(ReplayPictures, IndicesPackPerUnit) {
-    replay::PngImage image;
-    image.width = 8;
-    image.height = 1;
-    image.palette = true;
-    image.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    ASSERT_TRUE(replay::PackIndices(image, 4, bytes, error)) << error;
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x21, 0x43, 0x65, 0x87}));
-    image.pixels[5] = 16;
-    EXPECT_FALSE(replay::PackIndices(image, 4, bytes, error));
-    EXPECT_NE(error.find("index 16 at pixel (5, 0)"), std::string::npos) << error;
-    EXPECT_TRUE(replay::PackIndices(image, 8, bytes, error));
-    image.width = 3;
-    image.pixels.resize(3);
-    EXPECT_FALSE(replay::PackIndices(image, 8, bytes, error));
-}
-
 TEST(ReplayPictures, RgbFileRoundTripsWithoutLeftovers) {
     const std::filesystem::path dir = replay_test::WorkDir();
     const std::vector<std::uint8_t> rgb = {1, 2, 3, 250, 251, 252, 0, 128, 255, 9, 8, 7, 6, 5, 4, 3, 2, 1};

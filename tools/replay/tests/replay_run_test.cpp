@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #endif
 
-#include "pictures.h"
 #include "support.h"
 
 namespace {
@@ -53,56 +52,6 @@ bool HasLineStarting(const std::string& text, const std::string& start) {
 
 #define NEED_STANDIN()                                                            \
     if (!REPLAY_HAVE_STANDIN) GTEST_SKIP() << "the Glide stand-in is not part of this build"
-
-TEST(ReplayRun, SmokeScriptWritesFramesTraceAndSummary) {
-    NEED_STANDIN();
-    const fs::path dir = replay_test::WorkDir();
-    fs::create_directories(dir / "out");
-    replay_test::WriteText(dir / "out" / "frame-0009.png", "left from an earlier run");
-    replay_test::WriteText(dir / "out" / "notes.txt", "kept");
-
-    const Outcome run = RunReplay(dir, "--out out --trace trace.txt \"" REPLAY_TESTS_DIR "/scripts/smoke.replay\"");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(HasLineStarting(run.out, "vrastex-replay: Glide ")) << run.out;
-    EXPECT_TRUE(HasLineStarting(run.out, "vrastex-replay: 3 frames written to out, 13 draw calls, 16 records, "
-                                         "47 vertices sent, "))
-        << run.out;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
-
-    for (const char* name : {"frame-0001.png", "frame-0002.png", "frame-0003.png"})
-        EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
-    EXPECT_FALSE(fs::exists(dir / "out" / "frame-0004.png"));
-    EXPECT_FALSE(fs::exists(dir / "out" / "frame-0009.png"));
-    EXPECT_TRUE(fs::exists(dir / "out" / "notes.txt"));
-    for (const auto& entry : fs::directory_iterator(dir / "out"))
-        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
-
-    // Frame 2 is the BlitScreen picture: 320 x 240 of pure red, centred.
-    replay::PngImage frame;
-    std::string error;
-    ASSERT_TRUE(replay::ReadPng((dir / "out" / "frame-0002.png").string(), frame, error)) << error;
-    ASSERT_EQ(frame.width, 640);
-    ASSERT_EQ(frame.height, 480);
-    auto pixel = [&](int x, int y) {
-        const std::size_t at = (std::size_t(y) * 640 + x) * 3;
-        return std::vector<std::uint8_t>(frame.pixels.begin() + at, frame.pixels.begin() + at + 3);
-    };
-    const std::vector<std::uint8_t> red = {255, 0, 0}, black = {0, 0, 0};
-    EXPECT_EQ(pixel(160, 120), red);
-    EXPECT_EQ(pixel(479, 359), red);
-    EXPECT_EQ(pixel(159, 120), black);
-    EXPECT_EQ(pixel(480, 359), black);
-    EXPECT_EQ(pixel(320, 360), black);
-
-    const std::string trace = ReadFile(dir / "trace.txt");
-    EXPECT_TRUE(HasLineStarting(trace, "grSstWinOpen 0 7 0 0 0 2 1")) << trace.substr(0, 400);
-    EXPECT_TRUE(HasLineStarting(trace, "grSstWinOpen 0 7 0 0 0 2 0"));  // unpause_render
-    EXPECT_TRUE(HasLineStarting(trace, "grBufferSwap 0"));
-    EXPECT_TRUE(HasLineStarting(trace, "grLfbWriteRegion"));
-    EXPECT_TRUE(HasLineStarting(trace, "grTexDownloadMipMapLevel"));
-    EXPECT_TRUE(HasLineStarting(trace, "grDrawLine"));
-    EXPECT_TRUE(HasLineStarting(trace, "grGlideShutdown"));
-}
 
 TEST(ReplayRun, FailedExpectationsExitWithOne) {
     NEED_STANDIN();
@@ -183,15 +132,6 @@ TEST(ReplayRun, ScriptErrorsExitWithTwoBeforeRunning) {
     const Outcome option = RunReplay(dir, "--frames 3 bad.replay");
     EXPECT_EQ(option.exitCode, 2);
     EXPECT_NE(option.err.find("unknown option --frames"), std::string::npos) << option.err;
-}
-
-TEST(ReplayRun, CheckOnlyParses) {
-    const fs::path dir = replay_test::WorkDir();
-    replay_test::WriteText(dir / "ok.replay", "fxInit 0 3 0\nFlip\n");
-    const Outcome run = RunReplay(dir, "--check --plugin nowhere/libvrastex.so ok.replay");
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "ok.replay: 2 commands, no errors\n");
-    EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
 TEST(ReplayRun, MissingPluginExitsWithThree) {
