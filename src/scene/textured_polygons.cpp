@@ -74,7 +74,7 @@ void DrawTextured(void* packet) {
     if (layout.placeholderTest && IsPlaceholder(packet, layout)) return;
     if (slot == kRedirectedSlot) {
         slot = ApplyRedirect(packet, layout);
-        // A cell pointed outside the texture area names no page: the packet is dropped.
+        // A cell whose source slot lies outside 0..17 names no page: the packet is dropped.
         if (slot < 0 || slot > kLastSlot) return;
     }
 
