@@ -294,7 +294,7 @@ void LoadAllPagesBaseline(benchmark::State& state) {
 
 struct Demo {
     replay::PluginApi plugin;
-    replay::StandinApi standin;
+    replay::GlideApi glide;
     replay::Script script;
     decltype(&standinSetRecording) setRecording = nullptr;
     decltype(&standinCallCount) callCount = nullptr;
@@ -306,10 +306,9 @@ int NoScreen() { return 0; }  // the runner then writes no frame
 
 Demo LoadDemo(std::string& error) {
     Demo demo;
-    if (!replay::BindPlugin(VRASTEX_PLUGIN_PATH, demo.plugin, demo.standin, error)) return demo;
-    void* glide = replay::OpenLibrary(std::filesystem::path(VRASTEX_PLUGIN_PATH).parent_path() /
-                                          replay::GlideFileName(), error);
-    if (!glide) return demo;
+    if (!replay::BindPlugin(VRASTEX_PLUGIN_PATH, "", "", demo.plugin, demo.glide, error)) return demo;
+    void* glide = replay::OpenLibrary(demo.glide.library, error);
+    if (!glide || !demo.glide.standinFound) return demo;
     demo.setRecording = reinterpret_cast<decltype(demo.setRecording)>(replay::FindSymbol(glide, "standinSetRecording"));
     demo.callCount = reinterpret_cast<decltype(demo.callCount)>(replay::FindSymbol(glide, "standinCallCount"));
     demo.getCall = reinterpret_cast<decltype(demo.getCall)>(replay::FindSymbol(glide, "standinGetCall"));
@@ -323,8 +322,8 @@ Demo LoadDemo(std::string& error) {
         error = "the demo script or the stand-in's log interface is missing";
         return demo;
     }
-    demo.standin.screenWidth = NoScreen;
-    demo.standin.findCall = nullptr;
+    demo.glide.standin.screenWidth = NoScreen;
+    demo.glide.standin.findCall = nullptr;
     demo.ready = true;
     return demo;
 }
@@ -334,7 +333,7 @@ bool PlayDemo(Demo& demo) {
     replay::RunTotals totals;
     std::ostringstream out, err;
     std::string error;
-    return replay::RunScript(script, demo.plugin, demo.standin, "", totals, out, err, error);
+    return replay::RunScript(script, demo.plugin, demo.glide, "", totals, out, err, error);
 }
 
 double PixelsInLog(const Demo& demo, double screenPixels) {
@@ -369,11 +368,11 @@ void StandinDemoFill(benchmark::State& state) {
     }
     // One recorded play to count the pixels (the runner keeps the log whole
     // without its clearLog), then timed plays without recording.
-    const auto clearLog = demo.standin.clearLog;
-    demo.standin.clearLog = nullptr;
+    const auto clearLog = demo.glide.standin.clearLog;
+    demo.glide.standin.clearLog = nullptr;
     demo.setRecording(1);
     PlayDemo(demo);
-    demo.standin.clearLog = clearLog;
+    demo.glide.standin.clearLog = clearLog;
     const double pixels = PixelsInLog(demo, 640.0 * 480.0);
     demo.setRecording(0);
     for (auto _ : state) PlayDemo(demo);
