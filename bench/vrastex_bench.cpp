@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "device/session.h"
 #include "exports/vrastex.h"
 #include "glide/glide_binding.h"
 #include "loader.h"
@@ -43,8 +44,11 @@ void BindNothingGlide() {
 std::vector<std::uint16_t> stagingSurface(4096 * 512);
 std::vector<std::uint16_t> pageBuffer(256 * 256);
 
+// The card counts as open, so the exports reach the do-nothing Glide.
 void SetUpHost() {
     BindNothingGlide();
+    vrastex::session.glideRunning = 1;
+    vrastex::session.cardOpen = 1;
     InitVariables(stagingSurface.data(), 0, pageBuffer.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3);  // 640 x 480
     InitSurfaces(0, 0, 0, 4096, 0, 0, 0, 0, 0, 0);
