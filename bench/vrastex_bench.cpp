@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "device/session.h"
 #include "exports/vrastex.h"
 #include "glide/glide_binding.h"
 #include "loader.h"
@@ -43,8 +44,11 @@ void BindNothingGlide() {
 std::vector<std::uint16_t> stagingSurface(4096 * 512);
 std::vector<std::uint16_t> pageBuffer(256 * 256);
 
+// The card counts as open, so the exports reach the do-nothing Glide.
 void SetUpHost() {
     BindNothingGlide();
+    vrastex::session.glideRunning = 1;
+    vrastex::session.cardOpen = 1;
     InitVariables(stagingSurface.data(), 0, pageBuffer.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3);  // 640 x 480
     InitSurfaces(0, 0, 0, 4096, 0, 0, 0, 0, 0, 0);
@@ -306,10 +310,9 @@ int NoScreen() { return 0; }  // the runner then writes no frame
 
 Demo LoadDemo(std::string& error) {
     Demo demo;
-    if (!replay::BindPlugin(VRASTEX_PLUGIN_PATH, "", {}, demo.plugin, demo.glide, error)) return demo;
-    void* glide = replay::OpenLibrary(std::filesystem::path(VRASTEX_PLUGIN_PATH).parent_path() /
-                                          replay::GlideFileName(), error);
-    if (!glide) return demo;
+    if (!replay::BindPlugin(VRASTEX_PLUGIN_PATH, "", "", demo.plugin, demo.glide, error)) return demo;
+    void* glide = replay::OpenLibrary(demo.glide.library, error);
+    if (!glide || !demo.glide.standinFound) return demo;
     demo.setRecording = reinterpret_cast<decltype(demo.setRecording)>(replay::FindSymbol(glide, "standinSetRecording"));
     demo.callCount = reinterpret_cast<decltype(demo.callCount)>(replay::FindSymbol(glide, "standinCallCount"));
     demo.getCall = reinterpret_cast<decltype(demo.getCall)>(replay::FindSymbol(glide, "standinGetCall"));
