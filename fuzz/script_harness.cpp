@@ -112,7 +112,7 @@ void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     replay::RunTotals totals;
     std::ostringstream shown, failed;
     std::string error;
-    replay::RunScript(script, plugin, glide, out, totals, shown, failed, error);
+    replay::RunScript(script, plugin, standin, out, totals, shown, failed, error);
     if (standinErrorCount() != 0) HarnessFailure("Glide misuse", standinErrorText(0));
 
     for (const auto& entry : fs::directory_iterator(work, code)) {
