@@ -267,7 +267,13 @@ GLIDE_EXPORT(void) grTexSource(FxI32 tmu, FxU32 startAddress, FxU32 evenOdd, GrT
     CheckLifecycle(GLIDE_grTexSource);
     CheckEnum(GLIDE_grTexSource, "tmu", tmu, GlideEnum::Tmu);
     CheckEnum(GLIDE_grTexSource, "evenOdd", static_cast<FxI32>(evenOdd), GlideEnum::EvenOdd);
-    if (CheckTexInfo(GLIDE_grTexSource, info)) {
+    // A slot that never held a download reaches Glide all zero, as the plug-in
+    // it replaces sends it: address 0, LOD 256, aspect 8x1, format 0. A real
+    // TMU's memory starts at 0, so only a scripted grTexMinAddress above 0
+    // would question it.
+    const bool neverLoadedSlot = startAddress == 0 && info && info->smallLod == 0 && info->largeLod == 0 &&
+                                 info->aspectRatio == 0 && info->format == 0;
+    if (CheckTexInfo(GLIDE_grTexSource, info) && !neverLoadedSlot) {
         CheckTexturePlacement(GLIDE_grTexSource, tmu, startAddress,
                               TextureMemRequired(evenOdd, info->smallLod, info->largeLod, info->aspectRatio,
                                                  info->format));

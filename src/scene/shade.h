@@ -18,6 +18,9 @@ inline std::int32_t ShadeChannel(std::int32_t channel, int fullBright) {
     if (static_cast<std::uint32_t>(channel) <= 255u) return 2 * channel < 255 ? 2 * channel : 255;
     float value = static_cast<float>(channel) * 2.0f;
     if (value > 255.0f) value = 255.0f;
+    // A cut at a bound beyond 16 bits (a hostile drawing area) extrapolates
+    // colours below 0; Glide takes 0..255.
+    if (value < 0.0f) value = 0.0f;
     return TruncateToInt(value);
 }
 
