@@ -39,11 +39,12 @@ Packet GouraudTexture(const std::vector<TexVertex>& vs, int pageWord, int code =
 const std::vector<TexVertex> kTriangle = {{10, 10, 10, 20}, {100, 10, 20, 20}, {10, 100, 30, 20}};
 
 // Which slot a record draws from, told by where grTexSource points: every
-// page loaded from TMU address 0x100 on, pages 0-2 halved (64 KiB), 3-16 whole
-// (128 KiB); slot 17 is never loaded and starts at 0.
+// page loaded from TMU address 0 on, pages 0-2 halved (64 KiB), 3-16 whole
+// (128 KiB); slot 17 is never loaded, so its record is empty (aspect 0).
 int Slot(const SentRecord& r) {
-    if (r.texAddress <= 0) return r.texAddress == 0 ? 17 : -1;
-    const std::int64_t at = r.texAddress - 0x100;
+    if (r.texAddress < 0) return -1;
+    if (r.texAddress == 0) return r.texInfo.aspectRatio == 0 ? 17 : 0;
+    const std::int64_t at = r.texAddress;
     return at < 0x30000 ? static_cast<int>(at / 0x10000) : 3 + static_cast<int>((at - 0x30000) / 0x20000);
 }
 
@@ -57,7 +58,6 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         OpenAt(3);
-        standinSetTexAddressRange(0, 0x100, 0x1FFFF8);
         LoadTextures();
     }
     static const SentRecord& Record(int i = 0) { return Sent().at(i); }
