@@ -125,18 +125,11 @@ TEST(PeLoad, AtThePreferredBaseAndRelocatedTheExportsWork) {
     ASSERT_NE(moved, nullptr) << error;
     EXPECT_NE(PeBase(moved), preferred);
     EXPECT_EQ(PeExport(moved, "CalcShifts"), nullptr);
-    // PutDrawEnv and DrawTile store through relocated addresses; RenderScene
-    // without Glide counts the tile's four vertices.
-    auto put = reinterpret_cast<void (*)(const void*)>(PeExport(moved, "PutDrawEnv"));
-    auto tile = reinterpret_cast<void (*)(const void*)>(PeExport(moved, "DrawTile"));
-    auto render = reinterpret_cast<unsigned (*)()>(PeExport(moved, "RenderScene"));
-    ASSERT_TRUE(put && tile && render && PeExport(moved, "?CalcShifts@@YAXU_DDSURFACEDESC@@@Z"));
-    const std::uint8_t env[8] = {0, 0, 0, 0, 64, 1, 0, 1};
-    std::uint8_t packet[16] = {};
-    packet[12] = packet[14] = 16;
-    put(env);
-    tile(packet);
-    EXPECT_EQ(render(), 4u);
+    // Detection binds all of Glide through the imports and thunks and asks
+    // the stand-in (linked in) for its boards, from relocated code and data.
+    auto detect = reinterpret_cast<int (*)()>(PeExport(moved, "fxDetect"));
+    ASSERT_TRUE(detect && PeExport(moved, "?CalcShifts@@YAXU_DDSURFACEDESC@@@Z"));
+    EXPECT_EQ(detect(), 1);
     PeUnload(moved);
 }
 
