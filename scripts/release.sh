@@ -19,7 +19,7 @@
 # --tracer, --replay) and glide2x.dll must export every decorated Glide name
 # before anything is packed. The version is the CMake project version. Needs
 # the Debian packages cmake, ninja-build, g++-mingw-w64-i686-win32,
-# g++-mingw-w64-x86-64-win32 (with their binutils), libz-mingw-w64-dev,
+# g++-mingw-w64-x86-64-win32 (with their binutils), libstb-dev,
 # binutils (strings) and zip (or python3).
 set -euo pipefail
 
