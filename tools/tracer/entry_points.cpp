@@ -20,11 +20,16 @@ void Arg(StandinCall& call, FxU32 value) { AddUnsigned(call, value); }
 void Arg(StandinCall& call, float value) { AddFloat(call, value); }
 void Arg(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
 
-template <GlideEntry entry, typename... A>
-void TraceArguments(A... args) {
+template <typename... A>
+StandinCall Begin(GlideEntry entry, A... args) {
     StandinCall call = NewCall(entry);
     (Arg(call, args), ...);
-    tracer::Trace(entry, call);
+    return call;
+}
+
+template <GlideEntry entry, typename... A>
+void TraceArguments(A... args) {
+    tracer::Trace(entry, Begin(entry, args...));
 }
 
 template <GlideEntry entry, typename... A>
@@ -62,13 +67,6 @@ TRACER_NAME_ENTRY_POINTS(TRACER_DEFINE_NAME)
 // Points at records and vertices whose contents the text form prints.
 
 namespace {
-
-template <typename... A>
-StandinCall Begin(GlideEntry entry, A... args) {
-    StandinCall call = NewCall(entry);
-    (Arg(call, args), ...);
-    return call;
-}
 
 void TraceTexInfo(GlideEntry entry, StandinCall& call, const GrTexInfo* info) {
     if (info) call.texInfo = *info;
