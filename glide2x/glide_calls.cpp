@@ -19,27 +19,19 @@
 
 namespace {
 
-void Arg(StandinCall& call, FxI32 value) { AddInt(call, value); }
-void Arg(StandinCall& call, FxU32 value) { AddUnsigned(call, value); }
-void Arg(StandinCall& call, float value) { AddFloat(call, value); }
-void Arg(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
-
 // Records a call whose arguments need no copies.
 template <typename... A>
 void Record(GlideEntry entry, A... args) {
     CheckLifecycle(entry);
     if (!CallsObserved()) return;
-    StandinCall call = NewCall(entry);
-    (Arg(call, args), ...);
+    StandinCall call = NewCallWith(entry, args...);
     CommitCall(call);
 }
 
 template <typename... A>
 StandinCall Begin(GlideEntry entry, A... args) {
     // Lifecycle is checked by the entry point itself: Begin runs only while observed.
-    StandinCall call = NewCall(entry);
-    (Arg(call, args), ...);
-    return call;
+    return NewCallWith(entry, args...);
 }
 
 StandinRenderState& State() { return Device().state; }

@@ -17,6 +17,18 @@ void AddInt(StandinCall& call, std::int32_t value);
 void AddUnsigned(StandinCall& call, std::uint32_t value);
 void AddPointer(StandinCall& call, const void* pointer);
 void AddFloat(StandinCall& call, float value);
+// One argument by its Glide type, and a record named after the entry point
+// holding all of them.
+inline void AddArgument(StandinCall& call, FxI32 value) { AddInt(call, value); }
+inline void AddArgument(StandinCall& call, FxU32 value) { AddUnsigned(call, value); }
+inline void AddArgument(StandinCall& call, float value) { AddFloat(call, value); }
+inline void AddArgument(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
+template <typename... A>
+StandinCall NewCallWith(GlideEntry entry, A... args) {
+    StandinCall call = NewCall(entry);
+    (AddArgument(call, args), ...);
+    return call;
+}
 // Appends a vertex copy (a null pointer gives an all-zero vertex); counts it
 // in vertexCount even beyond the copies kept.
 void AddVertex(StandinCall& call, const GrVertex* vertex);

@@ -15,21 +15,9 @@
 
 namespace {
 
-void Arg(StandinCall& call, FxI32 value) { AddInt(call, value); }
-void Arg(StandinCall& call, FxU32 value) { AddUnsigned(call, value); }
-void Arg(StandinCall& call, float value) { AddFloat(call, value); }
-void Arg(StandinCall& call, const void* pointer) { AddPointer(call, pointer); }
-
-template <typename... A>
-StandinCall Begin(GlideEntry entry, A... args) {
-    StandinCall call = NewCall(entry);
-    (Arg(call, args), ...);
-    return call;
-}
-
 template <GlideEntry entry, typename... A>
 void TraceArguments(A... args) {
-    tracer::Trace(entry, Begin(entry, args...));
+    tracer::Trace(entry, NewCallWith(entry, args...));
 }
 
 template <GlideEntry entry, typename... A>
@@ -76,35 +64,35 @@ void TraceTexInfo(GlideEntry entry, StandinCall& call, const GrTexInfo* info) {
 }  // namespace
 
 TRACER_EXPORT void GLIDECALL grTexSource(FxI32 tmu, FxU32 start, FxU32 evenOdd, GrTexInfo* info) {
-    StandinCall call = Begin(GLIDE_grTexSource, tmu, start, evenOdd, static_cast<const void*>(info));
+    StandinCall call = NewCallWith(GLIDE_grTexSource, tmu, start, evenOdd, static_cast<const void*>(info));
     TraceTexInfo(GLIDE_grTexSource, call, info);
     TRACER_FORWARD(void, grTexSource, (FxI32, FxU32, FxU32, GrTexInfo*), (tmu, start, evenOdd, info))
 }
 
 TRACER_EXPORT FxU32 GLIDECALL grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info) {
-    StandinCall call = Begin(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
+    StandinCall call = NewCallWith(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
     TraceTexInfo(GLIDE_grTexTextureMemRequired, call, info);
     TRACER_FORWARD(FxU32, grTexTextureMemRequired, (FxU32, GrTexInfo*), (evenOdd, info))
 }
 
 TRACER_EXPORT void GLIDECALL grDrawPolygon(int count, const int* ilist, const GrVertex* vlist) {
-    StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
-                             static_cast<const void*>(vlist));
+    StandinCall call = NewCallWith(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
+                                   static_cast<const void*>(vlist));
     AddPolygon(call, true, count, ilist, vlist);
     tracer::Trace(GLIDE_grDrawPolygon, call);
     TRACER_FORWARD(void, grDrawPolygon, (int, const int*, const GrVertex*), (count, ilist, vlist))
 }
 
 TRACER_EXPORT void GLIDECALL grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
-    StandinCall call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a), static_cast<const void*>(b),
-                             static_cast<const void*>(c));
+    StandinCall call = NewCallWith(GLIDE_grDrawTriangle, static_cast<const void*>(a), static_cast<const void*>(b),
+                                   static_cast<const void*>(c));
     for (const GrVertex* v : {a, b, c}) AddVertex(call, v);
     tracer::Trace(GLIDE_grDrawTriangle, call);
     TRACER_FORWARD(void, grDrawTriangle, (const GrVertex*, const GrVertex*, const GrVertex*), (a, b, c))
 }
 
 TRACER_EXPORT void GLIDECALL grDrawLine(const GrVertex* a, const GrVertex* b) {
-    StandinCall call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
+    StandinCall call = NewCallWith(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
     AddVertex(call, a);
     AddVertex(call, b);
     tracer::Trace(GLIDE_grDrawLine, call);
@@ -112,7 +100,7 @@ TRACER_EXPORT void GLIDECALL grDrawLine(const GrVertex* a, const GrVertex* b) {
 }
 
 TRACER_EXPORT void GLIDECALL grDrawPolygonVertexList(int count, const GrVertex* vlist) {
-    StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
+    StandinCall call = NewCallWith(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
     AddPolygon(call, false, count, nullptr, vlist);
     tracer::Trace(GLIDE_grDrawPolygonVertexList, call);
     TRACER_FORWARD(void, grDrawPolygonVertexList, (int, const GrVertex*), (count, vlist))
@@ -120,7 +108,7 @@ TRACER_EXPORT void GLIDECALL grDrawPolygonVertexList(int count, const GrVertex* 
 
 TRACER_EXPORT FxBool GLIDECALL grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width,
                                                 FxU32 height, FxI32 stride, const void* src) {
-    const StandinCall call = Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
+    const StandinCall call = NewCallWith(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
     std::uint32_t hash = kPixelHashStart;
     const bool hashed = LfbBlockHashed(format, width, height, src);
     for (FxU32 row = 0; hashed && row < height; ++row) {
@@ -135,7 +123,7 @@ TRACER_EXPORT FxBool GLIDECALL grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, 
 TRACER_EXPORT void GLIDECALL grTexDownloadMipMapLevel(FxI32 tmu, FxU32 start, FxI32 thisLod, FxI32 largeLod,
                                                       FxI32 aspect, FxI32 format, FxU32 evenOdd, const void* data) {
     const StandinCall call =
-        Begin(GLIDE_grTexDownloadMipMapLevel, tmu, start, thisLod, largeLod, aspect, format, evenOdd, data);
+        NewCallWith(GLIDE_grTexDownloadMipMapLevel, tmu, start, thisLod, largeLod, aspect, format, evenOdd, data);
     const std::uint32_t bytes = LevelBytes(thisLod, aspect, format);
     std::uint32_t hash = PixelHashBytes(kPixelHashStart, data, data ? bytes : 0);
     if (bytes % 2) hash = PixelHashBytes(hash, "", 1);  // the stand-in keeps whole 16-bit words
