@@ -163,6 +163,12 @@ TEST_F(StagingTest, TheTwoScreenPagesAreDirectEvenWithATable) {
             staging.pagesCurrent = 1;
         }
     }
+    // Even an empty indexed rectangle makes the pages stale.
+    for (int h : {0, -3}) {
+        staging.pagesCurrent = 1;
+        EXPECT_EQ(Upload(400, 0, 1, h, data), 0);
+        EXPECT_EQ(staging.pagesCurrent, 0) << "h " << h;
+    }
     // Without a table, (1, 0) is direct and lands in column 1.
     staging.colorTable = nullptr;
     EXPECT_EQ(Upload(1, 0, 1, 1, data), 1);
@@ -201,23 +207,6 @@ TEST_F(StagingTest, DirectUploadsStartAtXOrFourXAtTheirOwnStride) {
     EXPECT_EQ(Upload(100, 0, 3, 0, colors), 1);
     EXPECT_EQ(Upload(100, 0, 3, -2, colors), 1);
     EXPECT_EQ(Upload(320, 0, 3, 0, colors), 0);
-}
-
-TEST_F(StagingTest, OnlyIndexedUploadsClearThePagesCurrentFlag) {
-    const std::uint8_t data[4] = {};
-    staging.pagesCurrent = 1;
-    Upload(400, 0, 1, 1, data);  // direct: no table
-    EXPECT_EQ(staging.pagesCurrent, 1);
-    ColorTable table(0x00);
-    table.Capture();
-    EXPECT_EQ(staging.pagesCurrent, 1);
-    Upload(0, 0, 1, 1, data);  // direct screen page
-    EXPECT_EQ(staging.pagesCurrent, 1);
-    for (int h : {0, -3, 1}) {
-        staging.pagesCurrent = 1;
-        EXPECT_EQ(Upload(400, 0, 1, h, data), 0);
-        EXPECT_EQ(staging.pagesCurrent, 0) << "h " << h;
-    }
 }
 
 Packet Move(int targetX, int targetY, int sourceX, int sourceY) {
