@@ -73,27 +73,16 @@ TEST_F(ClipTest, SharedEdgesMeetTheBoundAtIdenticalVertices) {
     EXPECT_EQ(shared, 1);
 }
 
-TEST_F(ClipTest, DiamondAcrossAllFourBoundsGivesAnOctagon) {
-    EXPECT_EQ(Clip({At(50, -20), At(120, 50), At(50, 120), At(-20, 50)}), 8);
-    for (const auto& [x, y] : FinalPoints()) {
-        EXPECT_TRUE(x >= 0 && x <= 100 && y >= 0 && y <= 100) << x << "," << y;
-    }
-}
-
 TEST_F(ClipTest, NoQuadrilateralGivesMoreThanSixteenVertices) {
     std::mt19937 random(12345);
     std::uniform_int_distribution<int> coordinate(-300, 400);
-    SetRect(0, 0, 100, 100);
     int most = 0;
     for (int trial = 0; trial < 20000; ++trial) {
         const int n = Clip({At(coordinate(random), coordinate(random)), At(coordinate(random), coordinate(random)),
                             At(coordinate(random), coordinate(random)), At(coordinate(random), coordinate(random))});
         ASSERT_LE(n, 16);
         most = std::max(most, n);
-        for (int i = 0; i < n; ++i) {
-            ASSERT_GE(clipFinal.vertices[i].y, 0);
-            ASSERT_LE(clipFinal.vertices[i].y, 100);
-        }
+        for (const auto& [x, y] : FinalPoints()) ASSERT_TRUE(x >= 0 && x <= 100 && y >= 0 && y <= 100) << x << "," << y;
     }
     EXPECT_GE(most, 8);
 }

@@ -102,9 +102,6 @@ TEST_F(LineTest, SemiTransparentGouraudLineTakesTheCurrentMode) {
     EXPECT_EQ(Record().vertices[0].a, 128.0f);
     EXPECT_EQ(Record().vertices[1].a, 128.0f);
     EXPECT_EQ(Record().blend, kMixBlend);  // mode 2 mixes, untextured
-    Packet outside = GouraudLine(400, 10, 450, 50, {}, {}, 0x02);
-    DrawLineGouraud(outside.data());
-    EXPECT_EQ(Sent().size(), 1u);
 }
 
 TEST_F(LineTest, GouraudLineKeepsTheFullBrightFlagOfTheLastPolygon) {

@@ -172,10 +172,6 @@ TEST(Capture, AnUnwritableFolderChangesNothingTheHostSees) {
     EXPECT_EQ(errors.find("vrastex-capture: ", 1), std::string::npos) << "reported more than once: " << errors;
 }
 
-}  // namespace
-
-namespace {
-
 // The capture named as its own real plug-in would call itself forever: it
 // says so and answers as a plug-in without a card.
 TEST(Capture, ItselfAsTheRealPluginIsRefused) {
