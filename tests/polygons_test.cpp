@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr float kSnap = 786432.0f;
-
 // Screen 640 x 480 (scale 2.0 x 1.875), no draw offset, drawing area 0..319 x 0..255.
 class PolygonTest : public PluginTest {
 protected:
