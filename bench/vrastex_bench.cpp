@@ -48,7 +48,7 @@ std::vector<std::uint16_t> pageBuffer(256 * 256);
 void SetUpHost() {
     BindNothingGlide();
     vrastex::session.glideRunning = 1;
-    vrastex::session.cardOpen = 1;
+    vrastex::scene.cardOpen = 1;
     InitVariables(stagingSurface.data(), 0, pageBuffer.data(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3);  // 640 x 480
     InitSurfaces(0, 0, 0, 4096, 0, 0, 0, 0, 0, 0);

@@ -15,88 +15,84 @@ Session session;
 int SessionInit(int resolutionIndex, int pointSampled) {
     // A second fxInit on an open card reopens it in the new mode, as
     // fxShutdown followed by fxInit would: one window at a time.
-    if (session.cardOpen) SessionShutdown();
+    if (scene.cardOpen) SessionShutdown();
     // After fxGlideShutdown Glide is started again; the hardware query is not repeated.
     if (device.glideBound && !device.hardwareQueryPending && !session.glideRunning) {
         glide::grGlideInit();
         session.glideRunning = 1;
     }
-    session.cardOpen = OpenCard(resolutionIndex, pointSampled);
-    if (session.cardOpen && session.paused) {
+    scene.cardOpen = OpenCard(resolutionIndex, pointSampled);
+    if (scene.cardOpen && session.paused) {
         // Opened during a pause: nothing is left for unpause_render to reopen,
         // and texture memory did not survive the pause, so the next
         // LoadTextures downloads every page.
         session.paused = 0;
         staging.pagesCurrent = 0;
     }
-    return session.cardOpen;
+    return scene.cardOpen;
 }
 
 int SessionShutdown() {
     // A closed card after a pause stays closed: unpause_render no longer reopens it.
     session.paused = 0;
     if (!session.glideRunning) return 1;
-    session.cardOpen = 0;
+    scene.cardOpen = 0;
     return CloseCard();
 }
 
 void SessionGlideShutdown() {
     const int running = session.glideRunning;
     session = Session{};
+    scene.cardOpen = 0;
     ShutdownGlide(running);
 }
 
 int SessionPause() {
     // Nothing to give up: the state saved by an earlier pause stays for unpause_render.
-    if (!session.cardOpen) return session.paused;
-    session.cardOpen = 0;
+    if (!scene.cardOpen) return session.paused;
+    scene.cardOpen = 0;
     session.paused = 1;
     return PauseRender();
 }
 
 void SessionResume() {
     if (!session.paused || !session.glideRunning) return;
-    session.cardOpen = ResumeRender();
+    scene.cardOpen = ResumeRender();
     // A failed reopen leaves the pause in force, so the host can try again.
-    session.paused = !session.cardOpen;
+    session.paused = !scene.cardOpen;
 }
 
 unsigned SessionRenderScene() {
-    if (session.cardOpen) return RenderScene();
+    if (scene.cardOpen) return RenderScene();
     // A frame built with no card to draw on is dropped, as a flush would empty it.
     EmptySceneList();
     return 0;
 }
 
 void SessionFlip() {
-    if (session.cardOpen) FlipBuffers();
+    if (scene.cardOpen) FlipBuffers();
 }
 
 void SessionClear() {
-    if (session.cardOpen) ClearBackBuffer();
+    if (scene.cardOpen) ClearBackBuffer();
 }
 
 void SessionShowPage(int left, int top, int right, int bottom, unsigned slot) {
-    if (session.cardOpen) ShowPage(left, top, right, bottom, slot);
+    if (scene.cardOpen) ShowPage(left, top, right, bottom, slot);
 }
 
 void SessionBlitScreen(const void* picture, int width, int height) {
-    if (session.cardOpen) BlitScreen(picture, width, height);
+    if (scene.cardOpen) BlitScreen(picture, width, height);
 }
 
 void SessionLoadTextures() {
-    if (session.cardOpen) {
+    if (scene.cardOpen) {
         LoadTextures();
         return;
     }
     // The colour table is forgotten as always; the pages stay out of date, so
     // the first LoadTextures with an open card downloads them.
     staging.colorTable = nullptr;
-}
-
-void MakeRoomWithoutCard(int records) {
-    if (!session.cardOpen && scene.count + static_cast<unsigned>(records) > static_cast<unsigned>(kSceneCapacity))
-        EmptySceneList();
 }
 
 }  // namespace vrastex

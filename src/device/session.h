@@ -6,9 +6,10 @@
 
 namespace vrastex {
 
+// Whether a window is open (fxInit or unpause_render succeeded) is kept by
+// the scene list, `scene.cardOpen`, whose overflow flush needs it.
 struct Session {
     int glideRunning;  // grGlideInit called and grGlideShutdown not since
-    int cardOpen;      // a window is open (fxInit or unpause_render succeeded)
     int paused;        // pause_render closed the card; unpause_render may reopen it
 };
 
@@ -27,8 +28,5 @@ void SessionClear();
 void SessionShowPage(int left, int top, int right, int bottom, unsigned slot);
 void SessionBlitScreen(const void* picture, int width, int height);
 void SessionLoadTextures();
-// Before a Draw* export appends `records`: with no card open a full scene
-// list could not be sent, so it is emptied instead.
-void MakeRoomWithoutCard(int records);
 
 }  // namespace vrastex

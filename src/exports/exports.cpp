@@ -17,17 +17,6 @@
 
 using namespace vrastex;
 
-namespace {
-
-// A Draw* export appending `records` scene records.
-template <typename Fn, typename... Args>
-void Draw(int records, Fn fn, Args... args) {
-    MakeRoomWithoutCard(records);
-    WithDoublePrecision(fn, args...);
-}
-
-}  // namespace
-
 VRASTEX_API int fxDetect(void) { return DetectCard(); }
 VRASTEX_API int fxInit(int, int resolutionIndex, int pointSampled) { return SessionInit(resolutionIndex, pointSampled); }
 VRASTEX_API int fxShutdown(void) { return SessionShutdown(); }
@@ -59,18 +48,18 @@ VRASTEX_API void unpause_render(void) { SessionResume(); }
 VRASTEX_API unsigned RenderScene(void) { return SessionRenderScene(); }
 VRASTEX_API void PutDrawEnv(const void* record) { vrastex::PutDrawEnv(record); }
 VRASTEX_API void DoDrMode(const void* packet) { vrastex::DoDrMode(packet); }
-VRASTEX_API void DrawFlat(const void* packet) { Draw(1, vrastex::DrawFlat, packet); }
-VRASTEX_API void DrawFlat4(const void* packet) { Draw(1, vrastex::DrawFlat4, packet); }
-VRASTEX_API void DrawGouraud(const void* packet) { Draw(1, vrastex::DrawGouraud, packet); }
-VRASTEX_API void DrawGouraud4(const void* packet) { Draw(1, vrastex::DrawGouraud4, packet); }
-VRASTEX_API void DrawTile(const void* packet) { Draw(1, vrastex::DrawTile, packet); }
-VRASTEX_API void DrawFlatTexture(void* packet) { Draw(1, vrastex::DrawFlatTexture, packet); }
-VRASTEX_API void DrawFlatTexture4(void* packet) { Draw(1, vrastex::DrawFlatTexture4, packet); }
-VRASTEX_API void DrawGouraudTexture(void* packet) { Draw(1, vrastex::DrawGouraudTexture, packet); }
-VRASTEX_API void DrawGouraudTexture4(void* packet) { Draw(1, vrastex::DrawGouraudTexture4, packet); }
-VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) { Draw(1, vrastex::DrawLineFlat2, packet, oowDivisor); }
-VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) { Draw(4, vrastex::DrawLineFlat4, packet, oowDivisor); }
-VRASTEX_API void DrawLineGouraud(const void* packet) { Draw(1, vrastex::DrawLineGouraud, packet); }
+VRASTEX_API void DrawFlat(const void* packet) { WithDoublePrecision(vrastex::DrawFlat, packet); }
+VRASTEX_API void DrawFlat4(const void* packet) { WithDoublePrecision(vrastex::DrawFlat4, packet); }
+VRASTEX_API void DrawGouraud(const void* packet) { WithDoublePrecision(vrastex::DrawGouraud, packet); }
+VRASTEX_API void DrawGouraud4(const void* packet) { WithDoublePrecision(vrastex::DrawGouraud4, packet); }
+VRASTEX_API void DrawTile(const void* packet) { WithDoublePrecision(vrastex::DrawTile, packet); }
+VRASTEX_API void DrawFlatTexture(void* packet) { WithDoublePrecision(vrastex::DrawFlatTexture, packet); }
+VRASTEX_API void DrawFlatTexture4(void* packet) { WithDoublePrecision(vrastex::DrawFlatTexture4, packet); }
+VRASTEX_API void DrawGouraudTexture(void* packet) { WithDoublePrecision(vrastex::DrawGouraudTexture, packet); }
+VRASTEX_API void DrawGouraudTexture4(void* packet) { WithDoublePrecision(vrastex::DrawGouraudTexture4, packet); }
+VRASTEX_API void DrawLineFlat2(const void* packet, int oowDivisor) { WithDoublePrecision(vrastex::DrawLineFlat2, packet, oowDivisor); }
+VRASTEX_API void DrawLineFlat4(const void* packet, int oowDivisor) { WithDoublePrecision(vrastex::DrawLineFlat4, packet, oowDivisor); }
+VRASTEX_API void DrawLineGouraud(const void* packet) { WithDoublePrecision(vrastex::DrawLineGouraud, packet); }
 
 VRASTEX_API int LoadImagePC(const void* rectangle, const void* data) { return vrastex::LoadImagePC(rectangle, data); }
 VRASTEX_API void DoDrMove(const void* packet) { vrastex::DoDrMove(packet); }

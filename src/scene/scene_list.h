@@ -27,6 +27,9 @@ struct SceneList {
     std::int16_t vertexCounts[kSceneCapacity];
     // Vertices already sent by overflow flushes since the last RenderScene.
     std::uint32_t verticesSentEarly;
+    // A window is open to take the list: set by the device as the card opens
+    // and closes. Without one a full list is dropped rather than sent.
+    std::int32_t cardOpen;
 };
 
 extern SceneList scene;
@@ -34,10 +37,15 @@ extern SceneList scene;
 // Sends the list to Glide and empties it; returns the vertices sent.
 std::uint32_t SendRecords();
 
+void EmptySceneList();
+
 // Makes sure `needed` records fit. A full list is sent to Glide and emptied
-// first, so a frame of any size draws every primitive in order.
+// first, so a frame of any size draws every primitive in order; with no card
+// open there is nothing to send it to, and it is emptied.
 inline void ReserveRecords(int needed) {
-    if (scene.count + static_cast<std::uint32_t>(needed) > kSceneCapacity) scene.verticesSentEarly += SendRecords();
+    if (scene.count + static_cast<std::uint32_t>(needed) <= kSceneCapacity) return;
+    if (scene.cardOpen) scene.verticesSentEarly += SendRecords();
+    else EmptySceneList();
 }
 
 // The record a writer fills next (room is made for it).
@@ -57,8 +65,6 @@ inline void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot) {
 
 // Sends the list and empties it; returns the vertices sent this frame.
 std::uint32_t RenderScene();
-
-void EmptySceneList();
 
 // The three blending calls for one record.
 void SelectBlendState(std::int32_t blendMode, int textured);
