@@ -1,5 +1,6 @@
 #include "trace_format.h"
 
+#include "glide/decimal_text.h"
 #include "glide/glide_binding.h"
 #include "texture_layout.h"
 
@@ -76,23 +77,10 @@ void Put(Line& line, const char* text) {
     while (*text) Put(line, *text++);
 }
 
-void PutUnsigned(Line& line, std::uint64_t value) {
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value);
-    while (n) Put(line, digits[--n]);
-}
-
-void PutSigned(Line& line, std::int64_t value) {
-    if (value < 0) {
-        Put(line, '-');
-        PutUnsigned(line, 0 - static_cast<std::uint64_t>(value));
-    } else {
-        PutUnsigned(line, static_cast<std::uint64_t>(value));
-    }
+void PutDecimal(Line& line, std::int64_t value) {
+    char digits[24];
+    vrastex::FormatDecimal(value, digits);
+    Put(line, digits);
 }
 
 void PutHex(Line& line, std::uint32_t value, int minDigits) {
@@ -140,13 +128,13 @@ void PutTexInfo(Line& line, const StandinCall& call, int pointerArg) {
     }
     const GrTexInfo& info = call.texInfo;
     Put(line, '(');
-    PutSigned(line, info.smallLod);
+    PutDecimal(line, info.smallLod);
     Put(line, ',');
-    PutSigned(line, info.largeLod);
+    PutDecimal(line, info.largeLod);
     Put(line, ',');
-    PutSigned(line, info.aspectRatio);
+    PutDecimal(line, info.aspectRatio);
     Put(line, ',');
-    PutSigned(line, info.format);
+    PutDecimal(line, info.format);
     Put(line, ')');
 }
 
@@ -165,7 +153,7 @@ void PutVertices(Line& line, const StandinCall& call, const int* labels) {
     const int copies = call.vertexCount < STANDIN_MAX_VERTICES ? call.vertexCount : STANDIN_MAX_VERTICES;
     for (int i = 0; i < copies; ++i) {
         Put(line, " v");
-        PutSigned(line, labels ? labels[i] : i);
+        PutDecimal(line, labels ? labels[i] : i);
         Put(line, '=');
         PutVertex(line, call.vertices[i]);
     }
@@ -228,8 +216,8 @@ int FormatTraceLine(int entry, const StandinCall& call, const std::uint32_t* pix
     for (int i = 0; kinds && kinds[i] && i < call.argCount; ++i) {
         const std::uint32_t low = static_cast<std::uint32_t>(call.args[i]);
         switch (kinds[i]) {
-        case 'd': Put(line, ' '); PutSigned(line, static_cast<std::int32_t>(low)); break;
-        case 'u': Put(line, ' '); PutUnsigned(line, low); break;
+        case 'd': Put(line, ' '); PutDecimal(line, static_cast<std::int32_t>(low)); break;
+        case 'u': Put(line, ' '); PutDecimal(line, low); break;
         case 'x': Put(line, ' '); PutHex(line, low, 0); break;
         case 'c': Put(line, ' '); PutHex(line, low, 8); break;
         case 'f': Put(line, ' '); PutFloat(line, call.floatArgs[i]); break;
@@ -250,7 +238,7 @@ int FormatTraceLine(int entry, const StandinCall& call, const std::uint32_t* pix
             Put(line, " ilist=(");
             for (int i = 0; i < copies; ++i) {
                 if (i) Put(line, ',');
-                PutSigned(line, call.indices[i]);
+                PutDecimal(line, call.indices[i]);
             }
             Put(line, ')');
             PutVertices(line, call, call.indices);

@@ -1,5 +1,6 @@
 #include "glide/glide_diagnostics.h"
 
+#include "glide/decimal_text.h"
 #include "glide/glide_binding.h"
 
 #if defined(_WIN32)
@@ -33,18 +34,9 @@ void Put(Message& m, const char* s) {
 }
 
 void PutNumber(Message& m, int value) {
-    char digits[12];
-    int n = 0;
-    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0) Put(m, "-");
-    while (n) {
-        const char digit[2] = {digits[--n], '\0'};
-        Put(m, digit);
-    }
+    char digits[24];
+    FormatDecimal(value, digits);
+    Put(m, digits);
 }
 
 void Say(Message& m) {

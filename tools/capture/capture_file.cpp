@@ -2,9 +2,12 @@
 
 #include <initializer_list>
 
+#include "glide/decimal_text.h"
 #include "platform.h"
 
 namespace capture {
+
+using vrastex::FormatDecimal;
 
 namespace {
 
@@ -39,21 +42,6 @@ std::uint64_t blobOffset = 0;  // bytes of the side file so far, buffered ones i
 std::size_t Length(const char* text) {
     std::size_t n = 0;
     while (text[n] != '\0') ++n;
-    return n;
-}
-
-// The decimal digits of `value`, NUL-terminated; returns their count.
-int FormatDecimal(std::int64_t value, char* out) {
-    char digits[24];
-    int n = 0;
-    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude > 0);
-    if (value < 0) digits[n++] = '-';
-    for (int i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
-    out[n] = '\0';
     return n;
 }
 
