@@ -20,7 +20,7 @@ std::uint32_t SendRecords() {
             SelectBlendState(scene.blendModes[i], 0);
         }
         const GrVertex* vertices = scene.records[i].vertices;
-        const std::int16_t count = scene.vertexCounts[i];
+        const std::int16_t count = scene.records[i].vertexCount;
         if (count == 2)
             glide::grDrawLine(&vertices[0], &vertices[1]);
         else

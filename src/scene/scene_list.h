@@ -22,9 +22,6 @@ struct SceneList {
     SceneRecord records[kSceneCapacity];
     std::int32_t blendModes[kSceneCapacity];
     std::int32_t textureSlots[kSceneCapacity];
-    // Each record's vertex count again, taken when it is appended: the flush
-    // reads these instead of a line of every 964-byte record.
-    std::int16_t vertexCounts[kSceneCapacity];
     // Vertices already sent by overflow flushes since the last RenderScene.
     std::uint32_t verticesSentEarly;
     // A window is open to take the list: set by the device as the card opens
@@ -59,7 +56,6 @@ inline void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot) {
     const std::uint32_t i = scene.count;
     scene.blendModes[i] = blendMode;
     scene.textureSlots[i] = textureSlot;
-    scene.vertexCounts[i] = scene.records[i].vertexCount;
     scene.count = i + 1;
 }
 
