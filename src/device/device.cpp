@@ -1,6 +1,5 @@
 #include "device/device.h"
 
-#include "device/session.h"
 #include "glide/glide_binding.h"
 #include "glide/glide_diagnostics.h"
 #include "scene/scene_list.h"
@@ -66,7 +65,6 @@ int OpenCard(int resolutionIndex, int pointSampled) {
 
     if (device.hardwareQueryPending) {
         glide::grGlideInit();
-        session.glideRunning = 1;
         if (!glide::grSstQueryHardware(&device.hwConfig)) return ExplainGlideFailure(kGlideNoBoardQueried);
         int tmus = TmuCountOfFirstBoard(device.hwConfig);
         if (tmus < 0) return ExplainGlideFailure(kGlideBoardType, device.hwConfig.SSTs[0].type);

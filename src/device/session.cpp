@@ -21,7 +21,10 @@ int SessionInit(int resolutionIndex, int pointSampled) {
         glide::grGlideInit();
         session.glideRunning = 1;
     }
+    // The first open that binds starts Glide (OpenCard calls grGlideInit then).
+    const int firstOpen = device.hardwareQueryPending;
     scene.cardOpen = OpenCard(resolutionIndex, pointSampled);
+    if (firstOpen && device.glideBound) session.glideRunning = 1;
     if (scene.cardOpen && session.paused) {
         // Opened during a pause: nothing is left for unpause_render to reopen,
         // and texture memory did not survive the pause, so the next
