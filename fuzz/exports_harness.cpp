@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/full_screen.h"
@@ -27,6 +28,15 @@
 #if defined(__SANITIZE_ADDRESS__)
 #define HARNESS_ASAN 1
 #endif
+// The harness's own loops (hashing, comparing host memory) are left out of
+// the coverage the fuzzer steers by: they say nothing about the plug-in and
+// cost a callback per iteration.
+#if defined(__clang__)
+#define HARNESS_UNCOVERED __attribute__((no_sanitize("coverage")))
+#else
+#define HARNESS_UNCOVERED
+#endif
+
 #if defined(HARNESS_ASAN)
 #include <sanitizer/asan_interface.h>
 #define POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
@@ -51,10 +61,22 @@ constexpr std::size_t kGuard = 4096;
 constexpr std::size_t kMaxStagingBytes = std::size_t{8192} * 512 * 2;
 constexpr std::size_t kPageBytes = 256 * 256 * 2;
 
+// Packets, rectangles, images and pictures of one play, one after the
+// other, each followed by a poisoned gap: the plug-in reading one byte past
+// what the host handed over is caught as with a heap allocation, without an
+// allocation per call. Both plays place every block at the same address.
+constexpr std::size_t kBlockBytes = std::size_t{64} << 20;
+// A play takes no more calls once this much is used; one call takes at most
+// a picture of 1200 rows 8 KiB apart.
+constexpr std::size_t kBlocksFull = kBlockBytes - (std::size_t{16} << 20);
+
 struct Arena {
     std::uint8_t* staging;  // kGuard + kMaxStagingBytes + kGuard
     std::uint8_t* page;     // kGuard + kPageBytes + kGuard
+    std::uint8_t* blocks;   // kBlockBytes, poisoned where no block lies
+    std::uint8_t* copies;   // kBlockBytes: what each block held when handed over
     std::size_t stagingBytes = 0;  // usable bytes this input
+    std::size_t blocksUsed = 0;    // bytes handed out this play
 };
 
 Arena& TheArena() {
@@ -62,9 +84,13 @@ Arena& TheArena() {
         Arena a;
         a.staging = static_cast<std::uint8_t*>(std::calloc(kGuard + kMaxStagingBytes + kGuard, 1));
         a.page = static_cast<std::uint8_t*>(std::calloc(kGuard + kPageBytes + kGuard, 1));
+        a.blocks = static_cast<std::uint8_t*>(std::calloc(kBlockBytes, 1));
+        a.copies = static_cast<std::uint8_t*>(std::calloc(kBlockBytes, 1));
+        if (!a.staging || !a.page || !a.blocks || !a.copies) HarnessFailure("no memory for the host's surfaces");
         POISON(a.staging, kGuard + kMaxStagingBytes + kGuard);
         POISON(a.page, kGuard);
         POISON(a.page + kGuard + kPageBytes, kGuard);
+        POISON(a.blocks, kBlockBytes);
         return a;
     }();
     return arena;
@@ -73,11 +99,13 @@ Arena& TheArena() {
 // One piece of host memory the plug-in gets a pointer to, with a copy of what
 // it held when handed over.
 struct Block {
-    std::unique_ptr<std::uint8_t[]> bytes;
+    std::uint8_t* bytes = nullptr;
     std::size_t size = 0;
-    std::vector<std::uint8_t> before;
+    std::uint8_t* before = nullptr;
     // Bytes the plug-in may rewrite (the u, v of a page-12 packet).
-    std::vector<int> writable;
+    int writable[8] = {};
+    int writableCount = 0;
+    void Keep() { std::memcpy(before, bytes, size); }  // the host rewrote it before handing it over
 };
 
 class Session {
@@ -86,45 +114,46 @@ public:
     // second compares with it and names the first call that differs.
     Session(Reader in, std::vector<std::uint64_t>& steps, bool compare) : in_(in), steps_(steps), compare_(compare) {}
 
-    // Plays the input; returns the hash of the Glide stream it produced.
-    std::uint64_t Play();
+    // Plays the input, hashing the Glide stream it produces.
+    void Play();
 
 private:
     Reader in_;
     std::vector<std::uint64_t>& steps_;
     bool compare_;
     std::size_t step_ = 0;
-    std::vector<std::unique_ptr<Block>> blocks_;
+    static constexpr int kMaxBlocks = 1024;
+    Block blocks_[kMaxBlocks];
+    int blockCount_ = 0;
     std::uint64_t hash_ = 1469598103934665603ull;
     int stride_ = 4096;  // widest stride the staging surface holds this input
     int directStride_ = 0;  // what the last InitSurfaces handed over
     bool downloads_ = false;
+    // LoadTextures and unpause_render cut and download all seventeen pages,
+    // megabytes of work under the sanitizers: a play takes the first few and
+    // skips the rest, which add time and nothing new.
+    static constexpr int kMaxPageLoads = 2;
+    int pageLoads_ = 0;
+    bool PageLoad() { return pageLoads_ < kMaxPageLoads && ++pageLoads_ > 0; }
+    // Likewise a full scene list (six thousand packets and their flush) once a play.
+    bool fullList_ = false;
+    bool FullList() { return !std::exchange(fullList_, true); }
 
     // Pixels an upload may write, on either path, are cleared before the next
     // play: cheaper than clearing megabytes every time.
     void MarkStaging(long x, long y, long w, long h);
 
-    Block& NewBlock(std::size_t size, bool fill) {
-        auto block = std::make_unique<Block>();
-        block->bytes.reset(new std::uint8_t[size]);
-        block->size = size;
-        if (fill) in_.Bytes(block->bytes.get(), size);
-        else std::memset(block->bytes.get(), 0, size);
-        block->before.assign(block->bytes.get(), block->bytes.get() + size);
-        if (size) standinDeclareMemory(block->bytes.get(), size);
-        blocks_.push_back(std::move(block));
-        return *blocks_.back();
-    }
+    Block& NewBlock(std::size_t size, bool fill);
 
-    std::size_t checkedBlocks_ = 0;
+    int checkedBlocks_ = 0;
 
     void AfterCall(const char* name);
     void CheckUnchanged(Block& block, const char* name);
-    void Mix(const void* bytes, std::size_t n) {
+    HARNESS_UNCOVERED void Mix(const void* bytes, std::size_t n) {
         const auto* p = static_cast<const std::uint8_t*>(bytes);
         for (std::size_t i = 0; i < n; ++i) hash_ = (hash_ ^ p[i]) * 1099511628211ull;
     }
-    void MixWords(const void* bytes, std::size_t n) {
+    HARNESS_UNCOVERED void MixWords(const void* bytes, std::size_t n) {
         for (std::size_t i = 0; i + 4 <= n; i += 4) {
             std::uint32_t word;
             std::memcpy(&word, static_cast<const std::uint8_t*>(bytes) + i, 4);
@@ -136,15 +165,31 @@ private:
     void Textured(void (*fn)(void*), std::size_t size, int pageOffset, std::initializer_list<int> uv);
 };
 
-void Session::AfterCall(const char* name) {
+Block& Session::NewBlock(std::size_t size, bool fill) {
+    Arena& arena = TheArena();
+    const std::size_t at = arena.blocksUsed;
+    const std::size_t next = at + ((size + 7) & ~std::size_t{7}) + 16;
+    // Play stops taking calls well before this (see kBlocksFull).
+    if (blockCount_ == kMaxBlocks || next > kBlockBytes) HarnessFailure("the harness's block arena overflowed");
+    arena.blocksUsed = next;
+    Block& block = blocks_[blockCount_++];
+    block = Block{arena.blocks + at, size, arena.copies + at};
+    UNPOISON(block.bytes, size);
+    if (fill) in_.Bytes(block.bytes, size);
+    else std::memset(block.bytes, 0, size);
+    block.Keep();
+    if (size) standinDeclareMemory(block.bytes, size);
+    return block;
+}
+
+HARNESS_UNCOVERED void Session::AfterCall(const char* name) {
     // FUZZ_TRACE=1 lists the calls an input makes, with the Glide calls each caused.
     static const bool trace = std::getenv("FUZZ_TRACE") != nullptr;
     if (trace) std::fprintf(stderr, "%s: %d Glide calls\n", name, standinCallCount());
     if (standinErrorCount() != 0) HarnessFailure(name, standinErrorText(0));
     // The blocks of this call now, every block at the end of the play.
-    for (std::size_t b = checkedBlocks_; b < blocks_.size(); ++b) CheckUnchanged(*blocks_[b], name);
-    checkedBlocks_ = blocks_.size();
-    char line[4096];
+    for (int b = checkedBlocks_; b < blockCount_; ++b) CheckUnchanged(blocks_[b], name);
+    checkedBlocks_ = blockCount_;
     for (int i = 0; i < standinCallCount(); ++i) {
         const StandinCall& call = *standinGetCall(i);
         if (call.vertexCount > 0) {
@@ -157,8 +202,10 @@ void Session::AfterCall(const char* name) {
             continue;
         }
         downloads_ = downloads_ || std::strcmp(call.name, "grTexDownloadMipMapLevel") == 0;
-        const int length = standinFormatCall(i, line, sizeof line);
-        Mix(line, length > 0 && length < static_cast<int>(sizeof line) ? static_cast<std::size_t>(length) : 0);
+        // Pointers included: both plays hand the plug-in the same addresses.
+        Mix(call.name, sizeof call.name);
+        MixWords(call.args, sizeof call.args[0] * static_cast<std::size_t>(call.argCount));
+        MixWords(&call.texInfo, 4 * sizeof(FxI32));
     }
     standinClearLog();
     if (!compare_) {
@@ -169,15 +216,24 @@ void Session::AfterCall(const char* name) {
     ++step_;
 }
 
-void Session::CheckUnchanged(Block& block, const char* name) {
-    if (block.size == 0 || std::memcmp(block.bytes.get(), block.before.data(), block.size) == 0) return;
+HARNESS_UNCOVERED void Session::CheckUnchanged(Block& block, const char* name) {
+    if (block.size == 0 || std::memcmp(block.bytes, block.before, block.size) == 0) return;
     for (std::size_t i = 0; i < block.size; ++i) {
         if (block.bytes[i] == block.before[i]) continue;
         bool allowed = false;
-        for (int w : block.writable) allowed = allowed || static_cast<std::size_t>(w) == i;
+        for (int w = 0; w < block.writableCount; ++w) allowed = allowed || static_cast<std::size_t>(block.writable[w]) == i;
         if (!allowed) HarnessFailure(name, "changed host memory outside the staging surface");
         block.before[i] = block.bytes[i];
     }
+}
+
+// Scene records written since the plug-in's state was last reset: a fresh
+// start clears only those (the list is megabytes). A call adds at most four
+// records; the loops of many packets say how far they may reach.
+int sceneWritten = vrastex::kSceneCapacity;
+
+void SceneReach(long records) {
+    if (records > sceneWritten) sceneWritten = records > vrastex::kSceneCapacity ? vrastex::kSceneCapacity : static_cast<int>(records);
 }
 
 // Staging pixels written since the surface was last cleared.
@@ -213,13 +269,13 @@ void Session::MarkStaging(long x, long y, long w, long h) {
 void Session::Upload() {
     auto& rect = NewBlock(8, true);
     std::int16_t w, h;
-    std::memcpy(&w, rect.bytes.get() + 4, 2);
-    std::memcpy(&h, rect.bytes.get() + 6, 2);
+    std::memcpy(&w, rect.bytes + 4, 2);
+    std::memcpy(&h, rect.bytes + 6, 2);
     // Images of at most 64K pixels, for speed: a taller rectangle is cut, in the packet itself.
     if (w > 0 && h > 0 && static_cast<long>(w) * h > (1 << 16)) {
         h = static_cast<std::int16_t>((1 << 16) / w);
-        std::memcpy(rect.bytes.get() + 6, &h, 2);
-        rect.before.assign(rect.bytes.get(), rect.bytes.get() + 8);
+        std::memcpy(rect.bytes + 6, &h, 2);
+        rect.Keep();
     }
     const void* data;
     if (h == 1 && (w == 16 || w == 256)) {
@@ -229,31 +285,33 @@ void Session::Upload() {
         const std::size_t entries = (header & 3) == 1 ? 256 : 16;
         auto& table = NewBlock(16 + 2 * entries, true);
         table.bytes[0] = static_cast<std::uint8_t>(header);
-        table.before[0] = table.bytes[0];
-        data = table.bytes.get() + 16;
+        table.Keep();
+        data = table.bytes + 16;
     } else {
         const std::size_t bytes = w > 0 && h > 0 ? std::size_t(2) * w * h : 0;
         auto& pixels = NewBlock(bytes, false);
         // One input byte seeds the pixels: enough to vary indices and colours.
         const unsigned seed = in_.U8();
-        std::memset(pixels.bytes.get(), static_cast<int>(seed), bytes);
+        std::memset(pixels.bytes, static_cast<int>(seed), bytes);
         for (std::size_t i = 0; i < bytes && i < 64; ++i) pixels.bytes[i] = static_cast<std::uint8_t>(i * 37 + seed);
-        pixels.before.assign(pixels.bytes.get(), pixels.bytes.get() + bytes);
-        data = pixels.bytes.get();
+        pixels.Keep();
+        data = pixels.bytes;
     }
     std::int16_t x, y;
-    std::memcpy(&x, rect.bytes.get(), 2);
-    std::memcpy(&y, rect.bytes.get() + 2, 2);
+    std::memcpy(&x, rect.bytes, 2);
+    std::memcpy(&y, rect.bytes + 2, 2);
     MarkStaging(x, y, w, h);
-    LoadImagePC(rect.bytes.get(), data);
+    LoadImagePC(rect.bytes, data);
 }
 
 void Session::Textured(void (*fn)(void*), std::size_t size, int pageOffset, std::initializer_list<int> uv) {
     auto& packet = NewBlock(size, true);
     const unsigned page = packet.bytes[pageOffset] | (packet.bytes[pageOffset + 1] << 8);
     const int slot = (static_cast<int>(page & 0xF) - 5) + 11 * (((page >> 4) & 1) + ((page >> 10) & 2));
-    if (slot == 12) packet.writable.assign(uv.begin(), uv.end());
-    fn(packet.bytes.get());
+    if (slot == 12) {
+        for (int at : uv) packet.writable[packet.writableCount++] = at;
+    }
+    fn(packet.bytes);
 }
 
 void Session::Step(unsigned op) {
@@ -310,37 +368,41 @@ void Session::Step(unsigned op) {
         const int w = width > W ? W : width, h = height > H ? H : height;
         const std::size_t bytes = w > 0 && h > 0 ? std::size_t(h - 1) * 8192 + std::size_t(2) * w : 0;
         auto& picture = NewBlock(bytes, false);
-        BlitScreen(picture.bytes.get(), width, height);
+        BlitScreen(picture.bytes, width, height);
         break;
     }
     case 14: pause_render(); break;
-    case 15: unpause_render(); break;
+    case 15:
+        if (PageLoad()) unpause_render();
+        break;
     case 16: RenderScene(); break;
-    case 17: PutDrawEnv(NewBlock(8, true).bytes.get()); break;
-    case 18: DoDrMode(NewBlock(10, true).bytes.get()); break;
-    case 19: DrawFlat(NewBlock(20, true).bytes.get()); break;
-    case 20: DrawFlat4(NewBlock(24, true).bytes.get()); break;
-    case 21: DrawGouraud(NewBlock(28, true).bytes.get()); break;
-    case 22: DrawGouraud4(NewBlock(36, true).bytes.get()); break;
-    case 23: DrawTile(NewBlock(16, true).bytes.get()); break;
+    case 17: PutDrawEnv(NewBlock(8, true).bytes); break;
+    case 18: DoDrMode(NewBlock(10, true).bytes); break;
+    case 19: DrawFlat(NewBlock(20, true).bytes); break;
+    case 20: DrawFlat4(NewBlock(24, true).bytes); break;
+    case 21: DrawGouraud(NewBlock(28, true).bytes); break;
+    case 22: DrawGouraud4(NewBlock(36, true).bytes); break;
+    case 23: DrawTile(NewBlock(16, true).bytes); break;
     case 24: Textured(DrawFlatTexture, 32, 22, {12, 13, 20, 21, 28, 29}); break;
     case 25: Textured(DrawFlatTexture4, 40, 22, {12, 13, 20, 21, 28, 29, 36, 37}); break;
     case 26: Textured(DrawGouraudTexture, 40, 26, {12, 13, 24, 25, 36, 37}); break;
     case 27: Textured(DrawGouraudTexture4, 52, 26, {12, 13, 24, 25, 36, 37, 48, 49}); break;
     case 28: {
-        std::uint8_t* packet = NewBlock(16, true).bytes.get();
+        std::uint8_t* packet = NewBlock(16, true).bytes;
         DrawLineFlat2(packet, in_.S32());
         break;
     }
     case 29: {
-        std::uint8_t* packet = NewBlock(24, true).bytes.get();
+        std::uint8_t* packet = NewBlock(24, true).bytes;
         DrawLineFlat4(packet, in_.S32());
         break;
     }
-    case 30: DrawLineGouraud(NewBlock(20, true).bytes.get()); break;
+    case 30: DrawLineGouraud(NewBlock(20, true).bytes); break;
     case 31: Upload(); break;
-    case 32: DoDrMove(NewBlock(20, true).bytes.get()); break;
-    case 33: LoadTextures(); break;
+    case 32: DoDrMove(NewBlock(20, true).bytes); break;
+    case 33:
+        if (PageLoad()) LoadTextures();
+        break;
     // What Glide answers changes under the plug-in: a failing open, pending
     // swaps, a control call that fails.
     case 34: standinSetWinOpenResult(in_.U8() & 1); break;
@@ -354,15 +416,17 @@ void Session::Step(unsigned op) {
     case 37: {
         auto& packet = NewBlock(16, true);
         const unsigned n = in_.U8();
-        const int count = n == 255 ? 6010 : 1 + static_cast<int>(n % 64);
-        for (int i = 0; i < count; ++i) DrawTile(packet.bytes.get());
+        const int count = n == 255 && FullList() ? 6010 : 1 + static_cast<int>(n % 16);
+        SceneReach(long{vrastex::scene.count} + count + 1);
+        for (int i = 0; i < count; ++i) DrawTile(packet.bytes);
         break;
     }
     case 38: {
         auto& packet = NewBlock(24, true);
         const unsigned n = in_.U8();
-        const int count = n == 255 ? 1501 : 1 + static_cast<int>(n % 16);
-        for (int i = 0; i < count; ++i) DrawLineFlat4(packet.bytes.get(), 4);
+        const int count = n == 255 && FullList() ? 1501 : 1 + static_cast<int>(n % 8);
+        SceneReach(long{vrastex::scene.count} + 4 * count + 1);
+        for (int i = 0; i < count; ++i) DrawLineFlat4(packet.bytes, 4);
         break;
     }
     default: {
@@ -370,20 +434,21 @@ void Session::Step(unsigned op) {
         auto& rect = NewBlock(8, false);
         const std::int16_t fields[4] = {static_cast<std::int16_t>(hostX), static_cast<std::int16_t>(in_.U8() * 2),
                                         16, 16};
-        std::memcpy(rect.bytes.get(), fields, 8);
-        rect.before.assign(rect.bytes.get(), rect.bytes.get() + 8);
+        std::memcpy(rect.bytes, fields, 8);
+        rect.Keep();
         MarkStaging(fields[0], fields[1], 16, 16);
         auto& pixels = NewBlock(2 * 16 * 16, true);
-        LoadImagePC(rect.bytes.get(), pixels.bytes.get());
+        LoadImagePC(rect.bytes, pixels.bytes);
         break;
     }
     }
 }
 
-std::uint64_t Session::Play() {
+void Session::Play() {
     standinReset();
     standinSetDrawing(0);
-    ResetPluginState();
+    ResetPluginState(sceneWritten);
+    sceneWritten = 0;
 
     // The machine: TMU memory of 128 KiB to 4 MiB, one board whose type and
     // TMU count come from the input.
@@ -411,6 +476,8 @@ std::uint64_t Session::Play() {
         arena.stagingBytes = stagingBytes;
     }
     std::memset(PageBuffer(), 0, kPageBytes);
+    POISON(arena.blocks, arena.blocksUsed);
+    arena.blocksUsed = 0;
     standinDeclareMemory(Staging(), stagingBytes);
     standinDeclareMemory(PageBuffer(), kPageBytes);
     // The plug-in's own data that Glide reads through pointers.
@@ -426,29 +493,30 @@ std::uint64_t Session::Play() {
         "DrawGouraudTexture4", "DrawLineFlat2", "DrawLineFlat4", "DrawLineGouraud", "LoadImagePC", "DoDrMove",
         "LoadTextures", "scripted grSstWinOpen result", "scripted pending swaps", "scripted grSstControl result",
         "a full scene list of tiles", "a full scene list of outlines", "a texture-area upload"};
-    for (int calls = 0; !in_.Done() && calls < 400; ++calls) {
+    for (int calls = 0; !in_.Done() && calls < 400 && arena.blocksUsed < kBlocksFull; ++calls) {
         const unsigned op = in_.U8();
         Step(op);
+        SceneReach(long{vrastex::scene.count} + 4);
         AfterCall(kNames[op % 40]);
     }
     checkedBlocks_ = 0;
     AfterCall("the whole input");
-    // What the downloads left in texture memory belongs to the stream too.
+    // What the downloads left in texture memory must match too.
     if (downloads_) {
-        static std::vector<std::uint64_t> tex(0x400000 / 8);
-        const int read = standinReadTexMemory(0, 0, tex.data(), static_cast<int>(maxAddresses[config & 3] + 8));
-        std::uint64_t h = 0;
-        for (int i = 0; i < read / 8; ++i) h = (h ^ tex[static_cast<std::size_t>(i)]) * 1099511628211ull;
-        Mix(&h, sizeof h);
+        static std::vector<std::uint8_t> tex[2] = {std::vector<std::uint8_t>(0x400008),
+                                                   std::vector<std::uint8_t>(0x400008)};
+        std::vector<std::uint8_t>& mine = tex[compare_ ? 1 : 0];
+        const int read = standinReadTexMemory(0, 0, mine.data(), static_cast<int>(maxAddresses[config & 3] + 8));
+        if (compare_ && (read < 0 || std::memcmp(tex[0].data(), mine.data(), static_cast<std::size_t>(read)) != 0)) {
+            HarnessFailure("the same calls left different texture memory the second time");
+        }
     }
-    return hash_;
 }
 
 }  // namespace
 
 void RunExportsInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint64_t> steps;
-    const std::uint64_t first = Session(Reader(data, size), steps, false).Play();
-    const std::uint64_t second = Session(Reader(data, size), steps, true).Play();
-    if (first != second) HarnessFailure("the same calls left different texture memory the second time");
+    Session(Reader(data, size), steps, false).Play();
+    Session(Reader(data, size), steps, true).Play();
 }

@@ -192,7 +192,14 @@ void SetTexMemoryLimit(int tmu, std::uint32_t maxAddress) {
     if (limit > STANDIN_TEX_MEMORY_CAP) limit = STANDIN_TEX_MEMORY_CAP;
     StandinTexMemory& memory = Device().texMemory[tmu];
     memory.limit = static_cast<std::uint32_t>(limit);
-    if (!memory.bytes.empty()) memory.bytes.resize(memory.limit, 0);
+    // The bytes stay allocated at the largest size seen (tests and fuzz
+    // inputs switch sizes all the time); what falls outside the new limit
+    // reads as 0 should the limit grow again.
+    if (!memory.bytes.empty() && memory.bytes.size() < memory.limit) memory.bytes.resize(memory.limit, 0);
+    if (memory.written > memory.limit) {
+        std::memset(memory.bytes.data() + memory.limit, 0, memory.written - memory.limit);
+        memory.written = memory.limit;
+    }
 }
 
 std::uint32_t WriteTexMemory(int tmu, std::uint32_t address, const void* data, std::uint32_t size) {
@@ -200,7 +207,7 @@ std::uint32_t WriteTexMemory(int tmu, std::uint32_t address, const void* data, s
     StandinTexMemory& memory = Device().texMemory[tmu];
     if (address >= memory.limit) return 0;
     const std::uint32_t count = std::min(size, memory.limit - address);
-    if (memory.bytes.size() != memory.limit) memory.bytes.resize(memory.limit, 0);
+    if (memory.bytes.size() < memory.limit) memory.bytes.resize(memory.limit, 0);
     std::memcpy(memory.bytes.data() + address, data, count);
     memory.written = std::max(memory.written, address + count);
     return count;
@@ -223,7 +230,7 @@ void ClearTexMemory() {
     // Only what was written is cleared: a reset stays cheap when little was.
     for (StandinTexMemory& memory : Device().texMemory) {
         const std::size_t written = std::min<std::size_t>(memory.written, memory.bytes.size());
-        std::fill(memory.bytes.begin(), memory.bytes.begin() + static_cast<std::ptrdiff_t>(written), 0);
+        if (written) std::memset(memory.bytes.data(), 0, written);
         memory.written = 0;
     }
 }

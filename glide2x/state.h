@@ -105,7 +105,8 @@ struct StandinScreen {
 };
 
 // Simulated memory of one TMU. `limit` bytes are addressable (grTexMaxAddress
-// + 8, capped); the bytes are allocated on first write and read as 0 before.
+// + 8, capped); the bytes are allocated on first write and read as 0 before,
+// and may be more than `limit`.
 struct StandinTexMemory {
     std::uint32_t limit = 0;
     std::vector<std::uint8_t> bytes;

@@ -51,7 +51,7 @@ void TextureUnit::Setup(const StandinTmuState& tmu, const StandinTexMemory& memo
                         std::vector<std::string>& problems) {
     const StandinTexSource& source = tmu.source;
     memory_ = memory.bytes.empty() ? nullptr : memory.bytes.data();
-    limit_ = static_cast<std::uint32_t>(memory.bytes.size());
+    limit_ = memory.bytes.empty() ? 0 : memory.limit;
     format_ = source.format;
     Rgba probe;
     formatKnown_ = DecodeTexel(format_, 0, &probe);

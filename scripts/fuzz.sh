@@ -30,7 +30,7 @@ for target in $targets; do
   mkdir -p "$work"
   dirs=("$work" "fuzz/corpus/$target")
   [ -d "tests/fuzz/$target" ] && dirs+=("tests/fuzz/$target")
-  ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 \
+  ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1:quarantine_size_mb=16:malloc_context_size=5 \
     build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
       -detect_leaks=0 -max_len=$maxlen -print_final_stats=1 -artifact_prefix="build-fuzz/findings/$target-" "${dirs[@]}"
 done

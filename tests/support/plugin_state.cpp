@@ -28,13 +28,21 @@ using vrastex::SlotTable;
 using vrastex::savedGlideState;
 using vrastex::pageQuad;
 
-void ResetPluginState() {
+void ResetPluginState() { ResetPluginState(vrastex::kSceneCapacity); }
+
+void ResetPluginState(int sceneRecords) {
     device = DeviceState{};
     device.hardwareQueryPending = 1;
     vrastex::hostMemory = vrastex::HostMemory{};
     vrastex::screenScale = vrastex::ScreenScale{};
     // Records keep the fields a writer leaves alone, so all of them go back to zero.
-    std::memset(&vrastex::scene, 0, sizeof vrastex::scene);
+    vrastex::SceneList& scene = vrastex::scene;
+    const int records = sceneRecords < vrastex::kSceneCapacity ? sceneRecords : vrastex::kSceneCapacity;
+    std::memset(scene.records, 0, sizeof scene.records[0] * static_cast<std::size_t>(records > 0 ? records : 0));
+    std::memset(scene.blendModes, 0, sizeof scene.blendModes);
+    std::memset(scene.textureSlots, 0, sizeof scene.textureSlots);
+    scene.count = scene.verticesSentEarly = 0;
+    scene.cardOpen = 0;
     drawState = DrawState{};
     clipInput.count = clipIntermediate.count = clipFinal.count = 0;
     staging = StagingState{};

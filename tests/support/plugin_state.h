@@ -3,3 +3,6 @@
 #pragma once
 
 void ResetPluginState();
+// The same, for a caller that knows only the first `sceneRecords` records
+// were written since the last reset (the scene list is megabytes).
+void ResetPluginState(int sceneRecords);
