@@ -28,15 +28,6 @@
 #if defined(__SANITIZE_ADDRESS__)
 #define HARNESS_ASAN 1
 #endif
-// The harness's own loops (hashing, comparing host memory) are left out of
-// the coverage the fuzzer steers by: they say nothing about the plug-in and
-// cost a callback per iteration.
-#if defined(__clang__)
-#define HARNESS_UNCOVERED __attribute__((no_sanitize("coverage")))
-#else
-#define HARNESS_UNCOVERED
-#endif
-
 #if defined(HARNESS_ASAN)
 #include <sanitizer/asan_interface.h>
 #define POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
@@ -149,11 +140,11 @@ private:
 
     void AfterCall(const char* name);
     void CheckUnchanged(Block& block, const char* name);
-    HARNESS_UNCOVERED void Mix(const void* bytes, std::size_t n) {
+    void Mix(const void* bytes, std::size_t n) {
         const auto* p = static_cast<const std::uint8_t*>(bytes);
         for (std::size_t i = 0; i < n; ++i) hash_ = (hash_ ^ p[i]) * 1099511628211ull;
     }
-    HARNESS_UNCOVERED void MixWords(const void* bytes, std::size_t n) {
+    void MixWords(const void* bytes, std::size_t n) {
         for (std::size_t i = 0; i + 4 <= n; i += 4) {
             std::uint32_t word;
             std::memcpy(&word, static_cast<const std::uint8_t*>(bytes) + i, 4);
@@ -182,7 +173,7 @@ Block& Session::NewBlock(std::size_t size, bool fill) {
     return block;
 }
 
-HARNESS_UNCOVERED void Session::AfterCall(const char* name) {
+void Session::AfterCall(const char* name) {
     // FUZZ_TRACE=1 lists the calls an input makes, with the Glide calls each caused.
     static const bool trace = std::getenv("FUZZ_TRACE") != nullptr;
     if (trace) std::fprintf(stderr, "%s: %d Glide calls\n", name, standinCallCount());
@@ -216,7 +207,7 @@ HARNESS_UNCOVERED void Session::AfterCall(const char* name) {
     ++step_;
 }
 
-HARNESS_UNCOVERED void Session::CheckUnchanged(Block& block, const char* name) {
+void Session::CheckUnchanged(Block& block, const char* name) {
     if (block.size == 0 || std::memcmp(block.bytes, block.before, block.size) == 0) return;
     for (std::size_t i = 0; i < block.size; ++i) {
         if (block.bytes[i] == block.before[i]) continue;

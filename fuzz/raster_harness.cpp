@@ -30,7 +30,11 @@ float Float(InputReader& in) {
                                      std::numeric_limits<float>::quiet_NaN()};
     const unsigned pick = in.U8();
     if (pick < 20) return kSpecial[pick];
-    if (pick < 120) return static_cast<float>(in.S16()) / 4.0f + 786432.0f;
+    // On the screen in 1/64-pixel steps, as snapped coordinates: triangles
+    // of up to a quarter of the screen, so that a run spends its time on
+    // many shapes rather than on filling the screen; the specials above and
+    // the raw bits below still make enormous ones.
+    if (pick < 120) return static_cast<float>(in.U8()) + static_cast<float>(in.U8() & 0x3F) / 64.0f + 786432.0f;
     if (pick < 200) return static_cast<float>(in.U8());
     const std::uint32_t bits = in.U32();
     float f;

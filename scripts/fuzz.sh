@@ -12,7 +12,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-exports raster script}
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer"
+flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer -fsanitize-coverage-ignorelist=$PWD/fuzz/coverage-ignore.txt"
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVRASTEX_FUZZ=ON -DVRASTEX_BUILD_TESTS=OFF -DVRASTEX_WERROR=$werror \

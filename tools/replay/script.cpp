@@ -286,7 +286,7 @@ private:
 
     int NewBlock(std::size_t size, int offset, const Layout* layout, std::string name = {}) {
         Block block;
-        block.bytes.assign(size, 0);
+        block.bytes.resize(size);
         block.offset = offset;
         block.layout = layout;
         block.name = std::move(name);
@@ -656,14 +656,14 @@ private:
             } else if (options.count("fill")) {
                 pixels.assign(static_cast<std::size_t>(pictureWidth * pictureHeight),
                               static_cast<std::uint16_t>(Checked("fill", options["fill"], Width::U16)));
-            } else {
-                pixels.assign(static_cast<std::size_t>(pictureWidth * pictureHeight), 0);
             }
         }
         command.words = values;
         const std::int64_t rows = std::max<std::int64_t>({height, pictureHeight, 1});
         command.data = NewBlock(static_cast<std::size_t>(rows) * kPicturePitch * 2, 0, nullptr);
         std::uint8_t* bytes = script_.blocks[command.data].bytes.data();
+        // No picture given: the block's zeros are the picture.
+        if (pixels.empty()) return;
         for (std::int64_t row = 0; row < pictureHeight; ++row)
             for (std::int64_t column = 0; column < pictureWidth; ++column) {
                 const std::uint16_t pixel = pixels[static_cast<std::size_t>(row * pictureWidth + column)];

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +30,34 @@ constexpr int kUploadMinimum = 512;
 // Row pitch of a BlitScreen picture in 16-bit pixels.
 constexpr int kPicturePitch = 4096;
 
+// Host memory starts as zeros. Taken with calloc and grown with resize(),
+// a block of megabytes (a tall picture) costs the system's zeroed pages,
+// touched only where something is written, not a fill of every byte.
+template <class T>
+struct ZeroedAllocator {
+    using value_type = T;
+    ZeroedAllocator() = default;
+    template <class U>
+    ZeroedAllocator(const ZeroedAllocator<U>&) {}
+    T* allocate(std::size_t n) {
+        if (void* p = std::calloc(n, sizeof(T))) return static_cast<T*>(p);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* p, std::size_t) { std::free(p); }
+    template <class U>
+    void construct(U*) {}  // already zero
+    template <class U, class... A>
+    void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(static_cast<A&&>(args)...);
+    }
+    friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator&) { return true; }
+};
+using HostBytes = std::vector<std::uint8_t, ZeroedAllocator<std::uint8_t>>;
+
 // Memory the tool owns and hands to the plug-in: a packet, a rectangle, an
 // upload's data with its header, a picture. The plug-in gets bytes + offset.
 struct Block {
-    std::vector<std::uint8_t> bytes;
+    HostBytes bytes;
     int offset = 0;
     const Layout* layout = nullptr;  // packets and rectangles
     std::string name;                // named packets

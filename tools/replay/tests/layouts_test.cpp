@@ -24,7 +24,7 @@ TEST_P(PacketBytes, MatchTheLayout) {
     ASSERT_EQ(script.commands.size(), 1u);
     const replay::Block& block = script.blocks.at(script.commands[0].block);
     EXPECT_EQ(block.offset, 0);
-    EXPECT_EQ(block.bytes, GetParam().bytes);
+    EXPECT_EQ(std::vector<std::uint8_t>(block.bytes.begin(), block.bytes.end()), GetParam().bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(

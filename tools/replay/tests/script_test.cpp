@@ -147,7 +147,7 @@ TEST(ReplayScript, UploadDataAndColourTables) {
     ASSERT_EQ(script.commands.size(), 7u);
     auto rect = [&](int i) { return script.blocks.at(script.commands[i].block).bytes; };
     auto data = [&](int i) -> const replay::Block& { return script.blocks.at(script.commands[i].data); };
-    using Bytes = std::vector<std::uint8_t>;
+    using Bytes = replay::HostBytes;
     EXPECT_EQ(rect(1), (Bytes{0x40, 0x01, 0x02, 0x00, 0x02, 0x00, 0x01, 0x00}));
     EXPECT_EQ(rect(3), (Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00}));
     EXPECT_EQ(rect(4), (Bytes{0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x01, 0x00}));
@@ -223,7 +223,7 @@ TEST_F(ReplayScriptPictures, PaletteBecomesIndicesAndTables) {
                                         "LoadImagePC x=330 y=0 png=pal20.png\n",
                                         errors);
     ASSERT_TRUE(errors.empty()) << errors[0].message;
-    using Bytes = std::vector<std::uint8_t>;
+    using Bytes = replay::HostBytes;
     const Bytes& table = script.blocks.at(script.commands[1].data).bytes;
     EXPECT_EQ(Bytes(table.begin() + 16, table.begin() + 26), (Bytes{0, 0, 0x1F, 0, 0xE0, 0x03, 0x00, 0x7C, 0, 0}));
     // 4-bit (from the 2-bit file): 8 pixels a row are 2 units, first pixel in the low nibble.
