@@ -85,8 +85,8 @@ STANDIN_API int standinReadAuxBuffer(std::uint16_t* out, int capacity);
 
 // Uses of Glide that the real library would reject or treat as fatal: a call
 // that needs a window while none is open, a TMU or buffer that does not
-// exist, a null record, a download that straddles the 2 MiB line of TMU
-// memory or leaves it, an LFB source format the stand-in does not model.
+// exist, a null record, a download that leaves TMU memory, an LFB source
+// format the stand-in does not model.
 // Each is kept as one line of text until standinReset or standinClearErrors.
 STANDIN_API int standinErrorCount(void);
 STANDIN_API const char* standinErrorText(int index);

@@ -8,14 +8,6 @@
 // The DLL's module state is out of reach: a fresh load puts it back.
 void ResetPluginState() { PluginDllLoadFresh(); }
 
-#else
-#include "device/device.h"
-#include "scene/scene_list.h"
-#include "scene/screen_position.h"
-
-using vrastex::device;
-using vrastex::screenScale;
-
 #endif
 
 namespace {
