@@ -163,8 +163,10 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
             // The source holds exactly the rows the region describes.
             const FxU32 x = in.U8() < 200 ? in.U32() % 1200 : in.U32();
             const FxU32 y = in.U8() < 200 ? in.U32() % 1000 : in.U32();
-            const FxU32 w = in.U32() % 1100;
-            const FxU32 h = in.U32() % 900;
+            // Mostly small regions; now and then one larger than any screen.
+            const bool big = in.U8() >= 224;
+            const FxU32 w = in.U32() % (big ? 1100 : 64);
+            const FxU32 h = in.U32() % (big ? 900 : 64);
             const FxI32 stride = static_cast<FxI32>(2 * w + in.U8() % 16);
             const std::size_t bytes = w && h ? std::size_t(h - 1) * static_cast<std::size_t>(stride) + 2 * w : 0;
             std::unique_ptr<std::uint8_t[]> source(new std::uint8_t[bytes]);
