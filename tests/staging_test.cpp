@@ -247,10 +247,6 @@ protected:
     std::uint16_t* surface() { return memory.data() + kGuard; }
     std::uint16_t At(int row, int column) { return surface()[row * kStride + column]; }
     void Refill() { std::fill(memory.begin(), memory.end(), kUntouched); }
-    bool Untouched(std::size_t from, std::size_t to) const {  // indices relative to the surface
-        return std::all_of(memory.begin() + kGuard + from, memory.begin() + kGuard + to,
-                           [](std::uint16_t p) { return p == kUntouched; });
-    }
     bool GuardsIntact() const {
         const auto same = [](std::uint16_t p) { return p == kUntouched; };
         return std::all_of(memory.begin(), memory.begin() + kGuard, same) &&

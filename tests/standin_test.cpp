@@ -12,11 +12,6 @@
 #include "standin.h"
 #include "state.h"
 
-// Two of the entry points that only log their call.
-extern "C" int GLIDECALL grHints(int, int);
-extern "C" int GLIDECALL guTexAllocateMemory(int, int, int, int, int, int, int, int, int, int, int, int, int,
-                                             int, int);
-
 namespace {
 
 class Standin : public ::testing::Test {
@@ -28,14 +23,6 @@ protected:
     void TearDown() override { standinReset(); }
 
     static void Open640x480() { ASSERT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, 0, 0, 0, 2, 1), 1); }
-
-    static std::string LastLine() {
-        char buffer[4096];
-        standinFormatCall(standinCallCount() - 1, buffer, sizeof buffer);
-        return buffer;
-    }
-
-    static const StandinCall& LastCall() { return *standinGetCall(standinCallCount() - 1); }
 
     static std::vector<std::uint16_t> ColorBuffer(int buffer) {
         std::vector<std::uint16_t> pixels(static_cast<std::size_t>(standinScreenWidth() * standinScreenHeight()));
@@ -93,17 +80,6 @@ TEST_F(Standin, WinOpenSizesTheScreen) {
         EXPECT_EQ(standinScreenWidth(), 0);
         EXPECT_EQ(standinScreenHeight(), 0);
     }
-}
-
-TEST_F(Standin, UnusedEntryPointsLogTheirNameAndReturnZero) {
-    EXPECT_EQ(grHints(0, 6), 0);
-    EXPECT_STREQ(LastCall().name, "grHints");
-    EXPECT_EQ(LastCall().argCount, 2);
-    EXPECT_EQ(LastCall().args[1], 6);
-    EXPECT_EQ(LastLine(), "grHints");
-    EXPECT_EQ(guTexAllocateMemory(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), 0);
-    EXPECT_EQ(LastCall().argCount, STANDIN_MAX_ARGS);
-    EXPECT_EQ(LastCall().args[7], 8);
 }
 
 TEST_F(Standin, LfbWriteIsClippedToTheScreen) {

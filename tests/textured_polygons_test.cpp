@@ -47,9 +47,8 @@ int Slot(const SentRecord& r) {
     return at < 0x30000 ? static_cast<int>(at / 0x10000) : 3 + static_cast<int>((at - 0x30000) / 0x20000);
 }
 
-using V = std::vector<std::int64_t>;
-// Colour combine and blend function of the textured modes 0..3.
-const V kMixColor = {3, 1, 0, 1, 0}, kInverseColor = {3, 9, 0, 1, 0}, kAddBlend = {1, 1, 4, 0};
+// Blend function of the adding mode.
+const std::vector<std::int64_t> kAddBlend = {1, 1, 4, 0};
 
 // Screen 640 x 480 (scale 2.0 x 1.875), every page loaded.
 class TexturedTest : public PluginTest {
@@ -61,7 +60,6 @@ protected:
         LoadTextures();
     }
     static const SentRecord& Record(int i = 0) { return Sent().at(i); }
-    static std::vector<std::pair<float, float>> HostPoints(int i = 0) { return ::HostPoints(Record(i), 2.0, 1.875); }
     static std::vector<std::pair<float, float>> TexCoords(int i = 0) {
         std::vector<std::pair<float, float>> st;
         for (int k = 0; k < Record(i).vertexCount; ++k)

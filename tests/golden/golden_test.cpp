@@ -5,22 +5,14 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
-#include "pictures.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Line number (1-based) of the first difference, 0 when equal.
 int FirstDifferentLine(const std::string& a, const std::string& b) {
@@ -70,22 +62,11 @@ TEST(Golden, DemoFramesAndTraceMatchExactly) {
         ASSERT_EQ(hasFrame, hasGolden) << name;
         if (!hasGolden) break;
         ++frames;
-        replay::PngImage expected, actual;
-        std::string error;
-        ASSERT_TRUE(replay::ReadPng((golden / name).string(), expected, error)) << error;
-        ASSERT_TRUE(replay::ReadPng((out / name).string(), actual, error)) << error;
-        ASSERT_EQ(actual.width, expected.width) << name;
-        ASSERT_EQ(actual.height, expected.height) << name;
-        std::size_t differing = 0, first = 0;
-        for (std::size_t i = 0; i < expected.pixels.size(); ++i) {
-            if (actual.pixels[i] != expected.pixels[i] && differing++ == 0) first = i / 3;
-        }
-        EXPECT_EQ(differing, 0u) << name << ": first different pixel at (" << first % expected.width << ", "
-                                 << first / expected.width << ")";
+        test_files::ExpectSamePicture(golden / name, out / name);
     }
     EXPECT_EQ(frames, 6);
 
-    const int line = FirstDifferentLine(ReadFile(golden / "trace.txt"), ReadFile(out / "trace.txt"));
+    const int line = FirstDifferentLine(test_files::ReadFile(golden / "trace.txt"), test_files::ReadFile(out / "trace.txt"));
     EXPECT_EQ(line, 0) << "the Glide trace first differs at line " << line;
 }
 

@@ -6,13 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "capture_file.h"
 #include "packet_line.h"
-#include "pictures.h"
 #include "script.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -20,20 +19,8 @@ namespace {
 
 const fs::path kBuild = CAPTURE_BUILD_DIR;
 
-fs::path WorkDir() {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path dir = fs::path(CAPTURE_WORK_DIR) / (std::string(test->test_suite_name()) + "." + test->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+fs::path WorkDir() { return test_files::FreshDir(CAPTURE_WORK_DIR); }
+using test_files::ReadFile;
 
 int Shell(const std::string& command) {
     const int status = std::system(command.c_str());
@@ -58,16 +45,6 @@ std::string Replay(const fs::path& plugin, const fs::path& script, const fs::pat
     return env + " \"" CAPTURE_REPLAY "\" --plugin \"" + plugin.string() + "\" --out \"" + out.string() +
            "\" --trace \"" + (out / "trace.txt").string() + "\" \"" + script.string() + "\" > \"" +
            (out.string() + ".log") + "\" 2>&1";
-}
-
-void ExpectSamePixels(const fs::path& expected, const fs::path& actual) {
-    replay::PngImage a, b;
-    std::string error;
-    ASSERT_TRUE(replay::ReadPng(expected.string(), a, error)) << error;
-    ASSERT_TRUE(replay::ReadPng(actual.string(), b, error)) << actual << ": " << error;
-    EXPECT_EQ(a.width, b.width);
-    EXPECT_EQ(a.height, b.height);
-    EXPECT_TRUE(a.pixels == b.pixels) << actual << " differs from " << expected;
 }
 
 // Every byte of every packet comes back from its script line: the capture's
@@ -119,7 +96,7 @@ TEST(CaptureRoundTrip, TheDemoReplaysToTheGoldenTraceAndFrames) {
     for (const auto& entry : fs::directory_iterator(golden))
         if (entry.path().extension() == ".png") {
             ++frames;
-            ExpectSamePixels(entry.path(), dir / "replayed" / entry.path().filename());
+            test_files::ExpectSamePicture(entry.path(), dir / "replayed" / entry.path().filename());
         }
     EXPECT_EQ(frames, 6);
 }

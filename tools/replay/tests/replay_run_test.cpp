@@ -22,12 +22,7 @@ struct Outcome {
     std::string err;
 };
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using test_files::ReadFile;
 
 // Runs the tool with `args` in `dir`, capturing what it prints; `environment`
 // ("NAME=value ") goes before the command.
@@ -78,32 +73,6 @@ TEST(ReplayRun, FailedExpectationsExitWithOne) {
         << run.out;
     EXPECT_NE(run.out.find(", 2 draw calls, 1 record, 3 vertices sent, "), std::string::npos) << run.out;
     EXPECT_TRUE(fs::is_directory(dir / "out"));  // the default output folder
-}
-
-// Input outside the host frame buffer is the plug-in's to make safe: the
-// tool passes it on, and the run ends normally (under the sanitizers too).
-TEST(ReplayRun, OutOfRangeInputRunsThroughThePlugin) {
-    NEED_STANDIN();
-    const fs::path dir = replay_test::WorkDir();
-    replay_test::WriteText(dir / "edge.replay",
-                           "LoadImagePC x=320 y=0 w=1 h=1 words=1\n"  // before the host memory: ignored
-                           "LoadTextures\n"
-                           "fxInit 0 3 0\n"
-                           "InitVariables 3\n"
-                           "InitSurfaces 320\n"
-                           "LoadImagePC x=0 y=500 w=2000 h=20 fill=0x7FFF\n"  // direct, past stride x 512
-                           "LoadImagePC table=16 fill=0x001F\n"
-                           "LoadImagePC x=1000 y=505 w=200 h=10 fill=0x1111\n"  // indexed, past column 4095 and row 511
-                           "LoadTextures\n"
-                           "PutDrawEnv w=320 h=256\n"
-                           "DrawLineFlat2 rgb=1,2,3 xy0=0,0 xy1=10,10 divisor=0\n"
-                           "RenderScene\n"
-                           "expect result=2\n"
-                           "Flip\n"
-                           "fxShutdown\n");
-    const Outcome run = RunReplay(dir, "edge.replay");
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(fs::exists(dir / "out" / "frame-0001.png"));
 }
 
 // A bad line anywhere stops the run before anything is loaded or written.

@@ -11,18 +11,11 @@
 #include <vector>
 
 #include "script.h"
+#include "support/files.h"
 
 namespace replay_test {
 
-// A fresh folder for the running test alone (ctest may run tests in parallel).
-inline std::filesystem::path WorkDir() {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    const std::filesystem::path dir =
-        std::filesystem::path(REPLAY_WORK_DIR) / (std::string(test->test_suite_name()) + "." + test->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
+inline std::filesystem::path WorkDir() { return test_files::FreshDir(REPLAY_WORK_DIR); }
 
 inline void WriteText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -102,14 +95,14 @@ inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-enum PngKind { kPngRgb, kPngRgba, kPngGrey, kPngPalette };
+enum PngKind { kPngRgb, kPngPalette };
 
-// An 8-bit RGB, RGBA or grey picture, or a palette of `colours` RGB triplets
+// An 8-bit RGB picture, or a palette of `colours` RGB triplets
 // with one index a pixel in `pixels`, stored at the smallest bit depth that
 // holds every palette entry's index. Every row has filter type 0.
 inline bool WritePng(const std::filesystem::path& path, int width, int height, PngKind kind, const Bytes& pixels,
                      const Bytes& colours = {}) {
-    const int channels = kind == kPngRgb ? 3 : kind == kPngRgba ? 4 : 1;
+    const int channels = kind == kPngRgb ? 3 : 1;
     if (pixels.size() != std::size_t(width) * height * channels) return false;
     int depth = 8;
     if (kind == kPngPalette)
@@ -125,7 +118,7 @@ inline bool WritePng(const std::filesystem::path& path, int width, int height, P
         }
         raw.insert(raw.end(), row.begin(), row.end());
     }
-    const int colourType = kind == kPngRgb ? 2 : kind == kPngRgba ? 6 : kind == kPngGrey ? 0 : 3;
+    const int colourType = kind == kPngRgb ? 2 : 3;
     std::vector<Bytes> chunks = {Ihdr(width, height, depth, colourType)};
     if (kind == kPngPalette) chunks.push_back(Chunk("PLTE", colours));
     chunks.push_back(Chunk("IDAT", Stored(raw)));
