@@ -2,6 +2,7 @@
 // either parses or is refused with "FILE:LINE: message" errors; a script that
 // parses is played through the runner against the plug-in and the stand-in
 // (linked in), into a fresh output folder, and nothing may appear outside it.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "exports/vrastex.h"
 #include "harness.h"
 #include "runner.h"
+#include "scene/scene_list.h"
 #include "script.h"
 #include "standin.h"
 #include "support/plugin_state.h"
@@ -103,7 +105,11 @@ void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     standinReset();
     // Pixels only now and then: frames are written then, and they are slow.
     standinSetDrawing(size % 16 == 0);
-    ResetPluginState();
+    // A fresh plug-in, clearing only the scene records the last run can have
+    // written: each command adds at most four (the list is megabytes).
+    static std::size_t recordsWritten = vrastex::kSceneCapacity;
+    ResetPluginState(static_cast<int>(std::min<std::size_t>(recordsWritten, vrastex::kSceneCapacity)));
+    recordsWritten = 4 * script.commands.size() + 4;
     std::error_code code;
     fs::create_directories(out, code);
     replay::RemoveOldFrames(out);
