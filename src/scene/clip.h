@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "scene/draw_state.h"
+
 namespace vrastex {
 
 struct ClipVertex {
@@ -38,9 +40,33 @@ struct ClippedPolygon {
     int first;
 };
 
+// Inside means left <= x <= right and top <= y <= bottom; with the bounds in
+// order, each test is one unsigned comparison of 64-bit differences.
+inline bool InputInside() {
+    const std::int64_t left = drawState.clipLeft, top = drawState.clipTop;
+    const std::int64_t right = drawState.clipRight, bottom = drawState.clipBottom;
+    if (right < left || bottom < top) return false;
+    const auto width = static_cast<std::uint64_t>(right - left);
+    const auto height = static_cast<std::uint64_t>(bottom - top);
+    bool inside = true;
+    for (int i = 0; i < clipInput.count; ++i) {
+        const ClipVertex& v = clipInput.vertices[i];
+        inside &= (static_cast<std::uint64_t>(v.x - left) <= width) & (static_cast<std::uint64_t>(v.y - top) <= height);
+    }
+    return inside;
+}
+
 // The input list clipped: the final list, or for a polygon wholly inside the
 // rectangle (bounds included) the input list in the order the stages would
-// have given it.
-ClippedPolygon ClipInputPolygon();
+// have given it. Most polygons lie wholly inside: each stage then appends
+// every vertex after its predecessor, rotating the list by one place, so the
+// result is the input list itself read from two places on: no walk, and no
+// vertex copied. Inline, so that the packet's vertex count is a constant.
+inline ClippedPolygon ClipInputPolygon() {
+    const int count = clipInput.count;
+    if (count > 0 && InputInside()) return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
+    const int clipped = ClipInputList();
+    return {clipFinal.vertices, clipped, 0};
+}
 
 }  // namespace vrastex

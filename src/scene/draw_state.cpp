@@ -8,13 +8,6 @@ DrawState drawState;
 
 const float kBlendAlpha[4] = {128.0f, 128.0f, 128.0f, 128.0f};
 
-Transparency TransparencyFor(std::uint8_t code) {
-    if (code & kCodeSemiTransparent)
-        return {static_cast<int>(kBlendAlpha[drawState.blendMode]),
-                static_cast<std::int32_t>(drawState.blendMode)};
-    return {255, 0};
-}
-
 void PutDrawEnv(const void* record) {
     const std::int32_t x = ReadS16(record, 0);
     std::int32_t y = ReadS16(record, 2);

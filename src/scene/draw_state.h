@@ -30,7 +30,11 @@ struct Transparency {
 };
 
 // Alpha and blend mode entry of a primitive with this code byte.
-Transparency TransparencyFor(std::uint8_t code);
+inline Transparency TransparencyFor(std::uint8_t code) {
+    if (code & kCodeSemiTransparent)
+        return {static_cast<int>(kBlendAlpha[drawState.blendMode]), static_cast<std::int32_t>(drawState.blendMode)};
+    return {255, 0};
+}
 
 void PutDrawEnv(const void* record);
 void DoDrMode(const void* packet);

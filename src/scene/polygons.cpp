@@ -20,11 +20,9 @@ void BeginPacket(const void* packet) {
 }
 
 // Clips the input list and appends the untextured record, if anything is left.
-void FinishPolygon(const void* packet, int inputCount) {
-    clipInput.count = static_cast<std::int16_t>(inputCount);
-    const ClippedPolygon polygon = ClipInputPolygon();
-    if (polygon.count == 0) return;
-    AppendPolygonRecord(polygon, TransparencyFor(CodeOf(packet)), kUntexturedSlot, 0.0f);
+template <int inputCount>
+void FinishPolygon(const void* packet) {
+    AppendInputPolygon<false, inputCount>(TransparencyFor(CodeOf(packet)), kUntexturedSlot, 0.0f);
 }
 
 // One-colour packet: points from byte 8 on, 4 bytes each.
@@ -45,13 +43,13 @@ void SetGouraudVertex(const void* packet, int i, int point) {
 void DrawFlat(const void* packet) {
     BeginPacket(packet);
     for (int i = 0; i < 3; ++i) SetFlatVertex(packet, i, i);
-    FinishPolygon(packet, 3);
+    FinishPolygon<3>(packet);
 }
 
 void DrawFlat4(const void* packet) {
     BeginPacket(packet);
     for (int i = 0; i < 4; ++i) SetFlatVertex(packet, i, kQuadWalk[i]);
-    FinishPolygon(packet, 4);
+    FinishPolygon<4>(packet);
 }
 
 void DrawGouraud(const void* packet) {
@@ -60,13 +58,13 @@ void DrawGouraud(const void* packet) {
     constexpr int kOrder[3] = {0, 2, 1};
     BeginPacket(packet);
     for (int i = 0; i < 3; ++i) SetGouraudVertex(packet, i, kOrder[i]);
-    FinishPolygon(packet, 3);
+    FinishPolygon<3>(packet);
 }
 
 void DrawGouraud4(const void* packet) {
     BeginPacket(packet);
     for (int i = 0; i < 4; ++i) SetGouraudVertex(packet, i, kQuadWalk[i]);
-    FinishPolygon(packet, 4);
+    FinishPolygon<4>(packet);
 }
 
 void DrawTile(const void* packet) {
@@ -78,7 +76,7 @@ void DrawTile(const void* packet) {
     const std::int32_t corners[4][2] = {{x, y}, {right, y}, {right, bottom}, {x, bottom}};
     const std::uint8_t r = ReadU8(packet, 4), g = ReadU8(packet, 5), b = ReadU8(packet, 6);
     for (int i = 0; i < 4; ++i) SetInputVertex(i, corners[i][0], corners[i][1], 0, 0, r, g, b);
-    FinishPolygon(packet, 4);
+    FinishPolygon<4>(packet);
 }
 
 }  // namespace vrastex

@@ -8,24 +8,35 @@ namespace vrastex {
 SceneList scene;
 
 std::uint32_t SendRecords() {
+    // The vertex counts of a run of records are read together before the run
+    // is drawn. Each sits at the head of a record 964 bytes from the last,
+    // rarely still cached: read together the misses overlap, where read one
+    // by one between the calls each waited for the one before.
+    constexpr std::uint32_t kRun = 16;
+    std::int16_t counts[kRun];
     std::uint32_t total = 0;
-    for (std::uint32_t i = 0; i < scene.count; ++i) {
-        const std::int32_t slot = scene.textureSlots[i];
-        if (slot != kUntexturedSlot) {
-            SelectBlendState(scene.blendModes[i], 1);
-            TextureSlot& s = slotTable.slots[slot];
-            glide::grTexSource(s.tmu, s.startAddress, static_cast<FxU32>(GR_MIPMAPLEVELMASK_BOTH),
-                               &s.info);
-        } else {
-            SelectBlendState(scene.blendModes[i], 0);
+    for (std::uint32_t start = 0; start < scene.count; start += kRun) {
+        const std::uint32_t run = scene.count - start < kRun ? scene.count - start : kRun;
+        for (std::uint32_t k = 0; k < run; ++k) counts[k] = scene.records[start + k].vertexCount;
+        for (std::uint32_t k = 0; k < run; ++k) {
+            const std::uint32_t i = start + k;
+            const std::int32_t slot = scene.textureSlots[i];
+            if (slot != kUntexturedSlot) {
+                SelectBlendState(scene.blendModes[i], 1);
+                TextureSlot& s = slotTable.slots[slot];
+                glide::grTexSource(s.tmu, s.startAddress, static_cast<FxU32>(GR_MIPMAPLEVELMASK_BOTH),
+                                   &s.info);
+            } else {
+                SelectBlendState(scene.blendModes[i], 0);
+            }
+            const GrVertex* vertices = scene.records[i].vertices;
+            const std::int16_t count = counts[k];
+            if (count == 2)
+                glide::grDrawLine(&vertices[0], &vertices[1]);
+            else
+                glide::grDrawPolygonVertexList(static_cast<int>(count), &vertices[0]);
+            total += static_cast<std::uint32_t>(static_cast<std::int32_t>(count));
         }
-        const GrVertex* vertices = scene.records[i].vertices;
-        const std::int16_t count = scene.records[i].vertexCount;
-        if (count == 2)
-            glide::grDrawLine(&vertices[0], &vertices[1]);
-        else
-            glide::grDrawPolygonVertexList(static_cast<int>(count), &vertices[0]);
-        total += static_cast<std::uint32_t>(static_cast<std::int32_t>(count));
     }
     scene.count = 0;
     return total;
@@ -71,22 +82,20 @@ void SelectBlendState(std::int32_t blendMode, int textured) {
     // Additive modes scale by the vertex alpha onto the frame; the others mix.
     constexpr FxI32 kSrcAlpha = GR_BLEND_SRC_ALPHA, kOne = GR_BLEND_ONE, kZero = GR_BLEND_ZERO;
     constexpr FxI32 kOneMinusSrcAlpha = GR_BLEND_ONE_MINUS_SRC_ALPHA;
-    constexpr BlendState kUntexturedAdd = {kIteratedColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
-    constexpr BlendState kUntexturedMix = {kIteratedColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
-    constexpr BlendState kTexturedAdd = {kTextureColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
-    constexpr BlendState kTexturedInverse = {kTextureInverseColor, kInverseAlpha, kSrcAlpha, kOneMinusSrcAlpha,
+    static constexpr BlendState kUntexturedAdd = {kIteratedColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
+    static constexpr BlendState kUntexturedMix = {kIteratedColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
+    static constexpr BlendState kTexturedAdd = {kTextureColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
+    static constexpr BlendState kTexturedInverse = {kTextureInverseColor, kInverseAlpha, kSrcAlpha, kOneMinusSrcAlpha,
                                              kOne, kZero};
-    constexpr BlendState kTexturedMix = {kTextureColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
+    static constexpr BlendState kTexturedMix = {kTextureColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
 
-    const BlendState* state;
-    if (!textured)
-        state = (blendMode == 1 || blendMode == 3) ? &kUntexturedAdd : &kUntexturedMix;
-    else if (blendMode == 1)
-        state = &kTexturedAdd;
-    else if (blendMode == 2)
-        state = &kTexturedInverse;
-    else
-        state = &kTexturedMix;
+    // By textured flag, then by mode; modes outside 0..3 are drawn like 0.
+    static constexpr const BlendState* kStates[2][4] = {
+        {&kUntexturedMix, &kUntexturedAdd, &kUntexturedMix, &kUntexturedAdd},
+        {&kTexturedMix, &kTexturedAdd, &kTexturedInverse, &kTexturedMix},
+    };
+    const auto mode = static_cast<std::uint32_t>(blendMode);
+    const BlendState* state = kStates[textured != 0][mode < 4 ? mode : 0];
 
     const Combine& c = state->color;
     const Combine& a = state->alpha;

@@ -19,31 +19,9 @@ std::int32_t PullToward(float mean, std::int32_t coordinate) {
 
 void PullTexCoords(int count) { PullTexCoords(clipFinal.vertices, count); }
 
-void PullTexCoords(ClipVertex* vertices, int count) {
-    if (count <= 0) return;
-    // Sums of at most 16 32-bit values are exact in double, in any order.
+void PullTexCoordsWide(ClipVertex* vertices, int count) {
     std::int64_t sumU = 0, sumV = 0;
-    std::uint32_t spread = 0;  // below 2^17 when every u and v lies in -65535..65536
-    for (int i = 0; i < count; ++i) {
-        const ClipVertex& vertex = vertices[i];
-        sumU += vertex.u;
-        sumV += vertex.v;
-        spread |= (static_cast<std::uint32_t>(vertex.u) + 65535u) | (static_cast<std::uint32_t>(vertex.v) + 65535u);
-    }
-    const bool small = count <= kClipFinalCapacity && spread < 0x20000u;
-    if (small) {
-        // The usual case, texel coordinates. The sum (at most 2^20) is exact
-        // in float and the mean lies within 2^16 of 0, where float steps are
-        // at most 1/256; a mean of up to 16 values that is not whole lies at
-        // least 1/16 from a whole number, so rounding it to float never
-        // reaches one, and "u > mean" is "count * u > sum".
-        for (int i = 0; i < count; ++i) {
-            ClipVertex& vertex = vertices[i];
-            vertex.u += count * static_cast<std::int64_t>(vertex.u) > sumU ? -1 : 1;
-            vertex.v += count * static_cast<std::int64_t>(vertex.v) > sumV ? -1 : 1;
-        }
-        return;
-    }
+    for (int i = 0; i < count; ++i) sumU += vertices[i].u, sumV += vertices[i].v;
     const float meanU = static_cast<float>(static_cast<double>(static_cast<float>(sumU)) / count);
     const float meanV = static_cast<float>(static_cast<double>(static_cast<float>(sumV)) / count);
     for (int i = 0; i < count; ++i) {

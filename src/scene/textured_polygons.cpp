@@ -86,18 +86,13 @@ void DrawTextured(void* packet) {
                        ReadU8(packet, at + 9), ReadU8(packet, colorAt), ReadU8(packet, colorAt + 1),
                        ReadU8(packet, colorAt + 2));
     }
-    clipInput.count = static_cast<std::int16_t>(layout.vertexCount);
-    const ClippedPolygon polygon = ClipInputPolygon();
-    PullTexCoords(polygon.vertices, polygon.count);
-    if (polygon.count == 0) return;
-
     Transparency look = TransparencyFor(code);
     if (layout.colorTableRule && !(code & kCodeSemiTransparent)) {
         // Opaque quads on colour tables 2..13 are drawn see-through.
         const int table = ReadU16(packet, 14) & 0x000F;
         if (table > 1 && table < 14) look = {100, 3};
     }
-    AppendPolygonRecord(polygon, look, slot, kPageTScale[slot]);
+    AppendInputPolygon<true, layout.vertexCount>(look, slot, kPageTScale[slot]);
 }
 
 }  // namespace
