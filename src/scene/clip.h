@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "scene/draw_state.h"
 
@@ -40,19 +41,36 @@ struct ClippedPolygon {
     int first;
 };
 
+// Calls step(0) .. step(n - 1) as straight-line code: the packets' loops
+// over their three or four vertices, with every index a constant.
+template <typename Step, int... i>
+inline void UnrolledOver(Step& step, std::integer_sequence<int, i...>) {
+    (step(i), ...);
+}
+
+template <int n, typename Step>
+inline void Unrolled(Step step) {
+    UnrolledOver(step, std::make_integer_sequence<int, n>{});
+}
+
 // Inside means left <= x <= right and top <= y <= bottom; with the bounds in
 // order, each test is one unsigned comparison of 64-bit differences.
-inline bool InputInside() {
+template <int count = 0>
+inline bool Inside(const ClipVertex* vertices, int n = count) {
     const std::int64_t left = drawState.clipLeft, top = drawState.clipTop;
     const std::int64_t right = drawState.clipRight, bottom = drawState.clipBottom;
     if (right < left || bottom < top) return false;
     const auto width = static_cast<std::uint64_t>(right - left);
     const auto height = static_cast<std::uint64_t>(bottom - top);
     bool inside = true;
-    for (int i = 0; i < clipInput.count; ++i) {
-        const ClipVertex& v = clipInput.vertices[i];
+    const auto test = [&](int i) {
+        const ClipVertex& v = vertices[i];
         inside &= (static_cast<std::uint64_t>(v.x - left) <= width) & (static_cast<std::uint64_t>(v.y - top) <= height);
-    }
+    };
+    if constexpr (count > 0)
+        Unrolled<count>(test);
+    else
+        for (int i = 0; i < n; ++i) test(i);
     return inside;
 }
 
@@ -64,7 +82,7 @@ inline bool InputInside() {
 // vertex copied. Inline, so that the packet's vertex count is a constant.
 inline ClippedPolygon ClipInputPolygon() {
     const int count = clipInput.count;
-    if (count > 0 && InputInside()) return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
+    if (count > 0 && Inside(clipInput.vertices, count)) return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
     const int clipped = ClipInputList();
     return {clipFinal.vertices, clipped, 0};
 }

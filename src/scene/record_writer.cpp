@@ -2,6 +2,12 @@
 
 namespace vrastex {
 
+void ShadeWide(GrVertex& to, const ClipVertex& from) {
+    to.r = static_cast<float>(ShadeChannel(from.r, 0));
+    to.g = static_cast<float>(ShadeChannel(from.g, 0));
+    to.b = static_cast<float>(ShadeChannel(from.b, 0));
+}
+
 void AppendPolygonRecord(const ClippedPolygon& polygon, Transparency look, std::int32_t slot, float tScale) {
     if (slot != kUntexturedSlot)
         WriteRecord<true>(polygon, look, slot, tScale);

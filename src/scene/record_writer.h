@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "scene/clip.h"
 #include "scene/draw_state.h"
@@ -17,10 +18,16 @@ namespace vrastex {
 // by `tScale`.
 void AppendPolygonRecord(const ClippedPolygon& polygon, Transparency look, std::int32_t slot, float tScale);
 
-// Fills input vertex `i` from a host point moved by the draw offset.
+// An input vertex from a host point moved by the draw offset.
+inline ClipVertex InputVertex(std::int32_t x, std::int32_t y, std::int32_t u, std::int32_t v, std::uint8_t r,
+                              std::uint8_t g, std::uint8_t b) {
+    return {x + drawState.offsetX, y + drawState.offsetY, 0, u, v, r, g, b};
+}
+
+// Fills input vertex `i` of the clip input list.
 inline void SetInputVertex(int i, std::int32_t x, std::int32_t y, std::int32_t u, std::int32_t v,
                            std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    clipInput.vertices[i] = {x + drawState.offsetX, y + drawState.offsetY, 0, u, v, r, g, b};
+    clipInput.vertices[i] = InputVertex(x, y, u, v, r, g, b);
 }
 
 // Shaded channel values of the common case, a channel of 0..255: doubled and
@@ -37,34 +44,43 @@ constexpr ShadedTable MakeShadedTable() {
 
 inline constexpr ShadedTable kShaded = MakeShadedTable();
 
-// Writes `n` vertices from `from` on; the record's fixed values and the
-// textured choice are taken out of the per-vertex work.
+// What every vertex of a record shares.
+struct RecordLook {
+    double scaleX, scaleY;
+    float alpha, tScale;
+    int fullBright;
+};
+
+inline RecordLook RecordLookOf(Transparency look, float tScale) {
+    return {screenScale.x, screenScale.y, static_cast<float>(look.alpha), tScale, drawState.fullBright};
+}
+
+// The colour of a vertex whose channels are not all 0..255 (cut at a far bound).
+void ShadeWide(GrVertex& to, const ClipVertex& from);
+
+// One vertex: screen position, shaded colour, alpha, oow and for a textured
+// record the first texture triple.
 template <bool textured>
-inline void WriteVertices(GrVertex* to, const ClipVertex* from, int n, float alpha, float tScale, int fullBright) {
-    const double scaleX = screenScale.x, scaleY = screenScale.y;
-    for (int i = 0; i < n; ++i, ++to, ++from) {
-        to->x = static_cast<float>(static_cast<double>(from->x) * scaleX + kSnapOffset);
-        to->y = static_cast<float>(static_cast<double>(from->y) * scaleY + kSnapOffset);
-        const auto r = static_cast<std::uint32_t>(from->r), g = static_cast<std::uint32_t>(from->g),
-                   b = static_cast<std::uint32_t>(from->b);
-        if (fullBright) {
-            to->r = to->g = to->b = 255.0f;
-        } else if ((r | g | b) <= 255u) {
-            to->r = kShaded.values[r];
-            to->g = kShaded.values[g];
-            to->b = kShaded.values[b];
-        } else {
-            to->r = static_cast<float>(ShadeChannel(from->r, 0));
-            to->g = static_cast<float>(ShadeChannel(from->g, 0));
-            to->b = static_cast<float>(ShadeChannel(from->b, 0));
-        }
-        to->a = alpha;
-        to->oow = 1.0f;
-        if (textured) {
-            to->tmuvtx[0].sow = static_cast<float>(from->u);
-            to->tmuvtx[0].tow = static_cast<float>(from->v) * tScale;
-            to->tmuvtx[0].oow = 1.0f;
-        }
+inline void WriteVertex(GrVertex& to, const ClipVertex& from, const RecordLook& look) {
+    to.x = static_cast<float>(static_cast<double>(from.x) * look.scaleX + kSnapOffset);
+    to.y = static_cast<float>(static_cast<double>(from.y) * look.scaleY + kSnapOffset);
+    const auto r = static_cast<std::uint32_t>(from.r), g = static_cast<std::uint32_t>(from.g),
+               b = static_cast<std::uint32_t>(from.b);
+    if (look.fullBright) {
+        to.r = to.g = to.b = 255.0f;
+    } else if ((r | g | b) <= 255u) {
+        to.r = kShaded.values[r];
+        to.g = kShaded.values[g];
+        to.b = kShaded.values[b];
+    } else {
+        ShadeWide(to, from);
+    }
+    to.a = look.alpha;
+    to.oow = 1.0f;
+    if (textured) {
+        to.tmuvtx[0].sow = static_cast<float>(from.u);
+        to.tmuvtx[0].tow = static_cast<float>(from.v) * look.tScale;
+        to.tmuvtx[0].oow = 1.0f;
     }
 }
 
@@ -73,12 +89,25 @@ template <bool textured>
 inline void WriteRecord(const ClippedPolygon& polygon, Transparency look, std::int32_t slot, float tScale) {
     SceneRecord& record = NextRecord();
     const int count = polygon.count, first = polygon.first;
-    const float alpha = static_cast<float>(look.alpha);
-    const int fullBright = drawState.fullBright;
+    const RecordLook shared = RecordLookOf(look, tScale);
     record.vertexCount = static_cast<std::int16_t>(count);
     // Vertices from `first` to the end of the array, then from its start.
-    WriteVertices<textured>(record.vertices, polygon.vertices + first, count - first, alpha, tScale, fullBright);
-    WriteVertices<textured>(record.vertices + (count - first), polygon.vertices, first, alpha, tScale, fullBright);
+    GrVertex* to = record.vertices;
+    for (int k = first; k < count; ++k) WriteVertex<textured>(*to++, polygon.vertices[k], shared);
+    for (int k = 0; k < first; ++k) WriteVertex<textured>(*to++, polygon.vertices[k], shared);
+    AppendRecord(look.blendEntry, slot);
+}
+
+// The record of a polygon of `count` input vertices wholly inside the clip
+// rectangle: the clipper would have given them rotated by two places. One
+// straight run of vertex writes.
+template <bool textured, int count, int... k>
+inline void WriteInsideRecord(const ClipVertex* in, Transparency look, std::int32_t slot, float tScale,
+                              std::integer_sequence<int, k...>) {
+    SceneRecord& record = NextRecord();
+    const RecordLook shared = RecordLookOf(look, tScale);
+    record.vertexCount = static_cast<std::int16_t>(count);
+    (WriteVertex<textured>(record.vertices[k], in[(k + count - 2) % count], shared), ...);
     AppendRecord(look.blendEntry, slot);
 }
 
@@ -86,16 +115,20 @@ inline void WriteRecord(const ClippedPolygon& polygon, Transparency look, std::i
 // stages and what is left, if anything, appended.
 void AppendClippedInput(Transparency look, std::int32_t slot, float tScale);
 
-// Clips the `count` input vertices of a polygon (a textured one also has its
-// texture coordinates pulled) and appends what is left as the next record.
-// Inline, so that at each packet the vertex count is a constant and the
-// common case, a polygon wholly inside, is straight-line code.
+// Clips the input vertices of a polygon (a textured one also has its texture
+// coordinates pulled) and appends what is left as the next record. Inline,
+// so that at each packet the vertex count is a constant and the common case,
+// a polygon wholly inside, is straight-line code on the packet's own
+// vertices; only a polygon to be cut goes through the clip lists.
 template <bool textured, int count>
-inline void AppendInputPolygon(Transparency look, std::int32_t slot, float tScale) {
-    clipInput.count = static_cast<std::int16_t>(count);
-    if (!InputInside()) return AppendClippedInput(look, slot, tScale);
-    if (textured) PullTexCoords(clipInput.vertices, count);
-    WriteRecord<textured>({clipInput.vertices, count, count - 2}, look, slot, tScale);
+inline void AppendInputPolygon(ClipVertex (&in)[count], Transparency look, std::int32_t slot, float tScale) {
+    if (!Inside<count>(in)) {
+        for (int i = 0; i < count; ++i) clipInput.vertices[i] = in[i];
+        clipInput.count = static_cast<std::int16_t>(count);
+        return AppendClippedInput(look, slot, tScale);
+    }
+    if (textured) PullTexCoords<count>(in);
+    WriteInsideRecord<textured, count>(in, look, slot, tScale, std::make_integer_sequence<int, count>{});
 }
 
 }  // namespace vrastex

@@ -79,20 +79,21 @@ void DrawTextured(void* packet) {
     }
 
     const int* walk = layout.vertexCount == 4 ? kQuadWalk : kTriangleWalk;
-    for (int i = 0; i < layout.vertexCount; ++i) {
+    ClipVertex in[layout.vertexCount];
+    Unrolled<layout.vertexCount>([&](int i) {
         const int at = VertexOffset(layout, walk[i]);
         const int colorAt = layout.ownColors ? at : 4;
-        SetInputVertex(i, ReadS16(packet, at + 4), ReadS16(packet, at + 6), ReadU8(packet, at + 8),
-                       ReadU8(packet, at + 9), ReadU8(packet, colorAt), ReadU8(packet, colorAt + 1),
-                       ReadU8(packet, colorAt + 2));
-    }
+        in[i] = InputVertex(ReadS16(packet, at + 4), ReadS16(packet, at + 6), ReadU8(packet, at + 8),
+                            ReadU8(packet, at + 9), ReadU8(packet, colorAt), ReadU8(packet, colorAt + 1),
+                            ReadU8(packet, colorAt + 2));
+    });
     Transparency look = TransparencyFor(code);
     if (layout.colorTableRule && !(code & kCodeSemiTransparent)) {
         // Opaque quads on colour tables 2..13 are drawn see-through.
         const int table = ReadU16(packet, 14) & 0x000F;
         if (table > 1 && table < 14) look = {100, 3};
     }
-    AppendInputPolygon<true, layout.vertexCount>(look, slot, kPageTScale[slot]);
+    AppendInputPolygon<true, layout.vertexCount>(in, look, slot, kPageTScale[slot]);
 }
 
 }  // namespace
