@@ -69,4 +69,16 @@ TEST_F(PolygonTest, TileUsesTheDrawOffsetAndNegativeSizes) {
     EXPECT_EQ(HostPoints(), (Points{{60, 60}, {70, 60}, {70, 80}, {60, 80}}));
 }
 
+// A drawing area reaching past 16 bits cuts at the 16-bit bound and carries
+// colours far beyond 0..255 (here g -387, b 642 at the cuts); those are shaded
+// apart from the byte colours and still clamp channel by channel.
+TEST_F(PolygonTest, ColoursCutBeyondTheByteRangeClampEachChannel) {
+    SetDrawEnv(20000, 0, 20000, 255);  // right bound 40000, cut at -25536
+    Packet p;
+    p.Rgb(4, 10, 0, 255).Xy(8, 0, 10).Rgb(12, 10, 255, 0).Xy(16, 30000, 10).Rgb(20, 10, 0, 255).Xy(24, 0, 100);
+    DrawGouraud(p.data());
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Colors(0), (Colors3(4, {20.0f, 0.0f, 255.0f})));
+}
+
 }  // namespace

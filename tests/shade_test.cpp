@@ -38,6 +38,7 @@ TEST_F(ShadeTest, TextureCoordinatesMoveOneTexelTowardTheirMean) {
         {{{40, 7}, {40, 9}, {40, 8}}, {{41, 8}, {41, 8}, {41, 9}}},            // equal to the mean moves up
         {{{0, 0}, {0, 0}, {1, 0}}, {{1, 1}, {1, 1}, {0, 1}}},                  // mean one third
         {{{0, 0}, {10, 0}, {20, 0}, {30, 0}, {40, 0}}, {{1, 1}, {11, 1}, {21, 1}, {29, 1}, {39, 1}}},
+        {{{100000, 0}, {0, 0}, {0, 1}}, {{99999, 1}, {1, 1}, {1, 0}}},         // beyond texels: float means
     };
     for (const auto& c : cases) {
         SetFinalTexCoords(c.in);
