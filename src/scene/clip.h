@@ -53,19 +53,23 @@ inline void Unrolled(Step step) {
     UnrolledOver(step, std::make_integer_sequence<int, n>{});
 }
 
-// Inside means left <= x <= right and top <= y <= bottom; with the bounds in
-// order, each test is one unsigned comparison of 64-bit differences.
+// Inside means left <= x <= right and top <= y <= bottom. With the bounds in
+// order, each test is one unsigned comparison of differences taken modulo
+// 2^32: x - left is then at most right - left exactly when x is inside, as
+// every difference of two 32-bit values lies within 2^32 of 0.
 template <int count = 0>
 inline bool Inside(const ClipVertex* vertices, int n = count) {
-    const std::int64_t left = drawState.clipLeft, top = drawState.clipTop;
-    const std::int64_t right = drawState.clipRight, bottom = drawState.clipBottom;
+    const std::int32_t left = drawState.clipLeft, top = drawState.clipTop;
+    const std::int32_t right = drawState.clipRight, bottom = drawState.clipBottom;
     if (right < left || bottom < top) return false;
-    const auto width = static_cast<std::uint64_t>(right - left);
-    const auto height = static_cast<std::uint64_t>(bottom - top);
+    const auto Offset = [](std::int32_t value, std::int32_t from) {
+        return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(from);
+    };
+    const std::uint32_t width = Offset(right, left), height = Offset(bottom, top);
     bool inside = true;
     const auto test = [&](int i) {
         const ClipVertex& v = vertices[i];
-        inside &= (static_cast<std::uint64_t>(v.x - left) <= width) & (static_cast<std::uint64_t>(v.y - top) <= height);
+        inside &= (Offset(v.x, left) <= width) & (Offset(v.y, top) <= height);
     };
     if constexpr (count > 0)
         Unrolled<count>(test);

@@ -30,15 +30,19 @@ inline void SetInputVertex(int i, std::int32_t x, std::int32_t y, std::int32_t u
     clipInput.vertices[i] = InputVertex(x, y, u, v, r, g, b);
 }
 
-// Shaded channel values of the common case, a channel of 0..255: doubled and
-// clamped at 255 (ShadeChannel), already in float.
+// Shaded channel values of the common case, a channel of 0..255, already in
+// float: doubled and clamped at 255 (ShadeChannel), and 255 throughout for a
+// full-bright record.
 struct ShadedTable {
-    float values[256];
+    float values[2][256];
 };
 
 constexpr ShadedTable MakeShadedTable() {
     ShadedTable table{};
-    for (int c = 0; c < 256; ++c) table.values[c] = static_cast<float>(2 * c < 255 ? 2 * c : 255);
+    for (int c = 0; c < 256; ++c) {
+        table.values[0][c] = static_cast<float>(2 * c < 255 ? 2 * c : 255);
+        table.values[1][c] = 255.0f;
+    }
     return table;
 }
 
@@ -47,31 +51,35 @@ inline constexpr ShadedTable kShaded = MakeShadedTable();
 // What every vertex of a record shares.
 struct RecordLook {
     double scaleX, scaleY;
+    const float* shade;  // kShaded row of the full-bright flag
     float alpha, tScale;
     int fullBright;
 };
 
 inline RecordLook RecordLookOf(Transparency look, float tScale) {
-    return {screenScale.x, screenScale.y, static_cast<float>(look.alpha), tScale, drawState.fullBright};
+    const int fullBright = drawState.fullBright;
+    return {screenScale.x, screenScale.y, kShaded.values[fullBright != 0], static_cast<float>(look.alpha), tScale,
+            fullBright};
 }
 
 // The colour of a vertex whose channels are not all 0..255 (cut at a far bound).
 void ShadeWide(GrVertex& to, const ClipVertex& from);
 
 // One vertex: screen position, shaded colour, alpha, oow and for a textured
-// record the first texture triple.
-template <bool textured>
+// record the first texture triple. `byteColours`: the channels are known to
+// be packet bytes, as on a polygon the clipper did not cut.
+template <bool textured, bool byteColours = false>
 inline void WriteVertex(GrVertex& to, const ClipVertex& from, const RecordLook& look) {
     to.x = static_cast<float>(static_cast<double>(from.x) * look.scaleX + kSnapOffset);
     to.y = static_cast<float>(static_cast<double>(from.y) * look.scaleY + kSnapOffset);
     const auto r = static_cast<std::uint32_t>(from.r), g = static_cast<std::uint32_t>(from.g),
                b = static_cast<std::uint32_t>(from.b);
-    if (look.fullBright) {
+    if (byteColours || (r | g | b) <= 255u) {
+        to.r = look.shade[r & 255u];
+        to.g = look.shade[g & 255u];
+        to.b = look.shade[b & 255u];
+    } else if (look.fullBright) {
         to.r = to.g = to.b = 255.0f;
-    } else if ((r | g | b) <= 255u) {
-        to.r = kShaded.values[r];
-        to.g = kShaded.values[g];
-        to.b = kShaded.values[b];
     } else {
         ShadeWide(to, from);
     }
@@ -107,7 +115,7 @@ inline void WriteInsideRecord(const ClipVertex* in, Transparency look, std::int3
     SceneRecord& record = NextRecord();
     const RecordLook shared = RecordLookOf(look, tScale);
     record.vertexCount = static_cast<std::int16_t>(count);
-    (WriteVertex<textured>(record.vertices[k], in[(k + count - 2) % count], shared), ...);
+    (WriteVertex<textured, true>(record.vertices[k], in[(k + count - 2) % count], shared), ...);
     AppendRecord(look.blendEntry, slot);
 }
 
@@ -116,7 +124,8 @@ inline void WriteInsideRecord(const ClipVertex* in, Transparency look, std::int3
 void AppendClippedInput(Transparency look, std::int32_t slot, float tScale);
 
 // Clips the input vertices of a polygon (a textured one also has its texture
-// coordinates pulled) and appends what is left as the next record. Inline,
+// coordinates pulled) and appends what is left as the next record. Colours
+// and texture coordinates are packet bytes (0..255). Inline,
 // so that at each packet the vertex count is a constant and the common case,
 // a polygon wholly inside, is straight-line code on the packet's own
 // vertices; only a polygon to be cut goes through the clip lists.
@@ -127,7 +136,7 @@ inline void AppendInputPolygon(ClipVertex (&in)[count], Transparency look, std::
         clipInput.count = static_cast<std::int16_t>(count);
         return AppendClippedInput(look, slot, tScale);
     }
-    if (textured) PullTexCoords<count>(in);
+    if (textured) PullTexCoords<count, true>(in);
     WriteInsideRecord<textured, count>(in, look, slot, tScale, std::make_integer_sequence<int, count>{});
 }
 

@@ -41,8 +41,9 @@ void PullTexCoords(int count);
 void PullTexCoordsWide(ClipVertex* vertices, int count);
 
 // The same on any `n` vertices; the pull does not depend on their order.
-// Inline, and unrolled where the packet fixes the count.
-template <int count = 0>
+// Inline, and unrolled where the packet fixes the count. `byteCoords`: u and
+// v are known to be packet bytes, always the texel case below.
+template <int count = 0, bool byteCoords = false>
 inline void PullTexCoords(ClipVertex* vertices, int n = count) {
     const auto each = [n](auto step) {
         if constexpr (count > 0)
@@ -60,7 +61,7 @@ inline void PullTexCoords(ClipVertex* vertices, int n = count) {
         sumV += vertex.v;
         spread |= (static_cast<std::uint32_t>(vertex.u) + 65535u) | (static_cast<std::uint32_t>(vertex.v) + 65535u);
     });
-    if (n > kClipFinalCapacity || spread >= 0x20000u) return PullTexCoordsWide(vertices, n);
+    if (!byteCoords && (n > kClipFinalCapacity || spread >= 0x20000u)) return PullTexCoordsWide(vertices, n);
     // The usual case, texel coordinates. The sum (at most 2^20) is exact in
     // float and the mean lies within 2^16 of 0, where float steps are at most
     // 1/256; a mean of up to 16 values that is not whole lies at least 1/16
