@@ -26,13 +26,13 @@ void FinishPolygon(const void* packet, ClipVertex (&in)[count]) {
 }
 
 // One-colour packet: points from byte 8 on, 4 bytes each.
-ClipVertex FlatVertex(const void* packet, int point) {
+inline ClipVertex FlatVertex(const void* packet, int point) {
     return InputVertex(ReadS16(packet, 8 + 4 * point), ReadS16(packet, 10 + 4 * point), 0, 0, ReadU8(packet, 4),
                        ReadU8(packet, 5), ReadU8(packet, 6));
 }
 
 // Gouraud packet: 8 bytes a point, colour first (point 0's colour is the header's).
-ClipVertex GouraudVertex(const void* packet, int point) {
+inline ClipVertex GouraudVertex(const void* packet, int point) {
     const int base = 8 * point;
     return InputVertex(ReadS16(packet, base + 8), ReadS16(packet, base + 10), 0, 0, ReadU8(packet, base + 4),
                        ReadU8(packet, base + 5), ReadU8(packet, base + 6));
