@@ -75,7 +75,8 @@ TEST_F(PolygonTest, TileUsesTheDrawOffsetAndNegativeSizes) {
 TEST_F(PolygonTest, ColoursCutBeyondTheByteRangeClampEachChannel) {
     SetDrawEnv(20000, 0, 20000, 255);  // right bound 40000, cut at -25536
     Packet p;
-    p.Rgb(4, 10, 0, 255).Xy(8, 0, 10).Rgb(12, 10, 255, 0).Xy(16, 30000, 10).Rgb(20, 10, 0, 255).Xy(24, 0, 100);
+    p.Rgb(4, 10, 0, 255).Xy(8, 0, 10).Rgb(12, 10, 255, 0).Xy(16, 30000, 10);
+    p.Rgb(20, 10, 0, 255).Xy(24, 0, 100);
     DrawGouraud(p.data());
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Colors(0), (Colors3(4, {20.0f, 0.0f, 255.0f})));

@@ -53,6 +53,15 @@ inline void Unrolled(Step step) {
     UnrolledOver(step, std::make_integer_sequence<int, n>{});
 }
 
+// step(0) .. step(n - 1): unrolled for a `count` fixed by the packet, else a loop.
+template <int count, typename Step>
+inline void ForEachVertex(int n, Step step) {
+    if constexpr (count > 0)
+        Unrolled<count>(step);
+    else
+        for (int i = 0; i < n; ++i) step(i);
+}
+
 // Inside means left <= x <= right and top <= y <= bottom. With the bounds in
 // order, each test is one unsigned comparison of differences taken modulo
 // 2^32: x - left is then at most right - left exactly when x is inside, as
@@ -71,10 +80,7 @@ inline bool Inside(const ClipVertex* vertices, int n = count) {
         const ClipVertex& v = vertices[i];
         inside &= (Offset(v.x, left) <= width) & (Offset(v.y, top) <= height);
     };
-    if constexpr (count > 0)
-        Unrolled<count>(test);
-    else
-        for (int i = 0; i < n; ++i) test(i);
+    ForEachVertex<count>(n, test);
     return inside;
 }
 
@@ -83,10 +89,11 @@ inline bool Inside(const ClipVertex* vertices, int n = count) {
 // have given it. Most polygons lie wholly inside: each stage then appends
 // every vertex after its predecessor, rotating the list by one place, so the
 // result is the input list itself read from two places on: no walk, and no
-// vertex copied. Inline, so that the packet's vertex count is a constant.
+// vertex copied.
 inline ClippedPolygon ClipInputPolygon() {
     const int count = clipInput.count;
-    if (count > 0 && Inside(clipInput.vertices, count)) return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
+    if (count > 0 && Inside(clipInput.vertices, count))
+        return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
     const int clipped = ClipInputList();
     return {clipFinal.vertices, clipped, 0};
 }

@@ -10,7 +10,7 @@ struct DrawState {
     std::int16_t offsetX;
     std::int16_t offsetY;
     std::int32_t clipLeft, clipTop, clipRight, clipBottom;  // all inclusive
-    std::uint32_t blendMode;                                 // 0..3
+    std::uint32_t blendMode;                                // 0..3
     int fullBright;
 };
 
@@ -32,7 +32,8 @@ struct Transparency {
 // Alpha and blend mode entry of a primitive with this code byte.
 inline Transparency TransparencyFor(std::uint8_t code) {
     if (code & kCodeSemiTransparent)
-        return {static_cast<int>(kBlendAlpha[drawState.blendMode]), static_cast<std::int32_t>(drawState.blendMode)};
+        return {static_cast<int>(kBlendAlpha[drawState.blendMode]),
+                static_cast<std::int32_t>(drawState.blendMode)};
     return {255, 0};
 }
 

@@ -1,9 +1,9 @@
 #include "scene/polygons.h"
 
 #include "scene/clip.h"
-#include "texture/host_memory.h"
 #include "scene/record_writer.h"
 #include "scene/scene_list.h"
+#include "texture/host_memory.h"
 
 namespace vrastex {
 
@@ -15,9 +15,7 @@ constexpr int kQuadWalk[4] = {2, 0, 1, 3};
 
 std::uint8_t CodeOf(const void* packet) { return ReadU8(packet, 7); }
 
-void BeginPacket(const void* packet) {
-    drawState.fullBright = CodeOf(packet) & kCodeFullBright;
-}
+void BeginPacket(const void* packet) { drawState.fullBright = CodeOf(packet) & kCodeFullBright; }
 
 // Clips the polygon and appends the untextured record, if anything is left.
 template <int count>
@@ -27,8 +25,8 @@ void FinishPolygon(const void* packet, ClipVertex (&in)[count]) {
 
 // One-colour packet: points from byte 8 on, 4 bytes each.
 inline ClipVertex FlatVertex(const void* packet, int point) {
-    return InputVertex(ReadS16(packet, 8 + 4 * point), ReadS16(packet, 10 + 4 * point), 0, 0, ReadU8(packet, 4),
-                       ReadU8(packet, 5), ReadU8(packet, 6));
+    return InputVertex(ReadS16(packet, 8 + 4 * point), ReadS16(packet, 10 + 4 * point), 0, 0,
+                       ReadU8(packet, 4), ReadU8(packet, 5), ReadU8(packet, 6));
 }
 
 // Gouraud packet: 8 bytes a point, colour first (point 0's colour is the header's).

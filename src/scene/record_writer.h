@@ -58,8 +58,8 @@ struct RecordLook {
 
 inline RecordLook RecordLookOf(Transparency look, float tScale) {
     const int fullBright = drawState.fullBright;
-    return {screenScale.x, screenScale.y, kShaded.values[fullBright != 0], static_cast<float>(look.alpha), tScale,
-            fullBright};
+    return {screenScale.x, screenScale.y, kShaded.values[fullBright != 0], static_cast<float>(look.alpha),
+            tScale,        fullBright};
 }
 
 // The colour of a vertex whose channels are not all 0..255 (cut at a far bound).

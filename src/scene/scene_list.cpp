@@ -26,8 +26,8 @@ void ApplyBlendState(std::int32_t blendMode, int textured) {
                                         GR_COMBINE_OTHER_ITERATED, FXFALSE};
     constexpr Combine kTextureColor = {kScale, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
                                        GR_COMBINE_OTHER_TEXTURE, FXFALSE};
-    constexpr Combine kTextureInverseColor = {kScale, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                                              GR_COMBINE_OTHER_TEXTURE, FXFALSE};
+    constexpr Combine kTextureInverseColor = {kScale, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL,
+                                              GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE};
     // Alpha from the constant colour (additive) or the vertex alpha (mixing).
     constexpr Combine kConstantAlpha = {kLocal, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_CONSTANT,
                                         GR_COMBINE_OTHER_CONSTANT, FXFALSE};
@@ -38,12 +38,16 @@ void ApplyBlendState(std::int32_t blendMode, int textured) {
     // Additive modes scale by the vertex alpha onto the frame; the others mix.
     constexpr FxI32 kSrcAlpha = GR_BLEND_SRC_ALPHA, kOne = GR_BLEND_ONE, kZero = GR_BLEND_ZERO;
     constexpr FxI32 kOneMinusSrcAlpha = GR_BLEND_ONE_MINUS_SRC_ALPHA;
-    static constexpr BlendState kUntexturedAdd = {kIteratedColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
-    static constexpr BlendState kUntexturedMix = {kIteratedColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
-    static constexpr BlendState kTexturedAdd = {kTextureColor, kConstantAlpha, kSrcAlpha, kSrcAlpha, kOne, kZero};
+    static constexpr BlendState kUntexturedAdd = {kIteratedColor, kConstantAlpha, kSrcAlpha,
+                                                  kSrcAlpha,      kOne,           kZero};
+    static constexpr BlendState kUntexturedMix = {kIteratedColor,    kIteratedAlpha, kSrcAlpha,
+                                                  kOneMinusSrcAlpha, kOne,           kZero};
+    static constexpr BlendState kTexturedAdd = {kTextureColor, kConstantAlpha, kSrcAlpha,
+                                                kSrcAlpha,     kOne,           kZero};
     static constexpr BlendState kTexturedInverse = {kTextureInverseColor, kInverseAlpha, kSrcAlpha,
-                                                    kOneMinusSrcAlpha, kOne, kZero};
-    static constexpr BlendState kTexturedMix = {kTextureColor, kIteratedAlpha, kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero};
+                                                    kOneMinusSrcAlpha,    kOne,          kZero};
+    static constexpr BlendState kTexturedMix = {kTextureColor,     kIteratedAlpha, kSrcAlpha,
+                                                kOneMinusSrcAlpha, kOne,           kZero};
 
     // By textured flag, then by mode; modes outside 0..3 are drawn like 0.
     static constexpr const BlendState* kStates[2][4] = {

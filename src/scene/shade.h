@@ -45,21 +45,16 @@ void PullTexCoordsWide(ClipVertex* vertices, int count);
 // v are known to be packet bytes, always the texel case below.
 template <int count = 0, bool byteCoords = false>
 inline void PullTexCoords(ClipVertex* vertices, int n = count) {
-    const auto each = [n](auto step) {
-        if constexpr (count > 0)
-            Unrolled<count>(step);
-        else
-            for (int i = 0; i < n; ++i) step(i);
-    };
     if (n <= 0) return;
     // Sums of at most 16 32-bit values are exact in double, in any order.
     std::int64_t sumU = 0, sumV = 0;
     std::uint32_t spread = 0;  // below 2^17 when every u and v lies in -65535..65536
-    each([&](int i) {
+    ForEachVertex<count>(n, [&](int i) {
         const ClipVertex& vertex = vertices[i];
         sumU += vertex.u;
         sumV += vertex.v;
-        spread |= (static_cast<std::uint32_t>(vertex.u) + 65535u) | (static_cast<std::uint32_t>(vertex.v) + 65535u);
+        spread |=
+            (static_cast<std::uint32_t>(vertex.u) + 65535u) | (static_cast<std::uint32_t>(vertex.v) + 65535u);
     });
     if (!byteCoords && (n > kClipFinalCapacity || spread >= 0x20000u)) return PullTexCoordsWide(vertices, n);
     // The usual case, texel coordinates. The sum (at most 2^20) is exact in
@@ -67,7 +62,7 @@ inline void PullTexCoords(ClipVertex* vertices, int n = count) {
     // 1/256; a mean of up to 16 values that is not whole lies at least 1/16
     // from a whole number, so rounding it to float never reaches one, and
     // "u > mean" is "n * u > sum".
-    each([&](int i) {
+    ForEachVertex<count>(n, [&](int i) {
         ClipVertex& vertex = vertices[i];
         vertex.u += n * static_cast<std::int64_t>(vertex.u) > sumU ? -1 : 1;
         vertex.v += n * static_cast<std::int64_t>(vertex.v) > sumV ? -1 : 1;

@@ -1,9 +1,9 @@
 #include "scene/textured_polygons.h"
 
 #include "scene/clip.h"
-#include "texture/host_memory.h"
 #include "scene/record_writer.h"
 #include "scene/shade.h"
+#include "texture/host_memory.h"
 #include "texture/page_cache.h"
 #include "texture/staging.h"
 
@@ -20,7 +20,7 @@ constexpr int kLastSlot = 17;
 struct TexturedLayout {
     int vertexCount;
     int stride;
-    bool ownColors;        // a colour per vertex, else bytes 4-6 for all
+    bool ownColors;  // a colour per vertex, else bytes 4-6 for all
     int pageWordOffset;
     bool placeholderTest;  // all x of -1 marks an empty packet
     bool colorTableRule;
