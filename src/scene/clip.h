@@ -78,7 +78,8 @@ inline bool Inside(const ClipVertex* vertices, int n = count) {
     bool inside = true;
     const auto test = [&](int i) {
         const ClipVertex& v = vertices[i];
-        inside &= (Offset(v.x, left) <= width) & (Offset(v.y, top) <= height);
+        const bool inX = Offset(v.x, left) <= width, inY = Offset(v.y, top) <= height;
+        inside &= inX & inY;
     };
     ForEachVertex<count>(n, test);
     return inside;
