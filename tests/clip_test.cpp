@@ -87,9 +87,10 @@ TEST_F(ClipTest, NoQuadrilateralGivesMoreThanSixteenVertices) {
     EXPECT_GE(most, 8);
 }
 
-// Exports skip the stages for polygons wholly inside; what they draw must be
-// what the stages give, also for vertices on a bound or one unit past it.
-TEST_F(ClipTest, ShortcutForPolygonsInsideGivesWhatTheStagesGive) {
+// Exports skip the stages for polygons wholly inside, and a stage whose
+// bounds hold every vertex; what they draw must be what the stages give, also
+// for vertices on a bound or one unit past it.
+TEST_F(ClipTest, ShortcutsGiveWhatTheStagesGive) {
     const struct {
         int left, right;
         std::vector<ClipVertex> polygon;

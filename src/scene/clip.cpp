@@ -18,7 +18,11 @@ ClipList clipFinal = {finalVertices, 0};
 namespace {
 
 // One field of the new vertex, `t` of the way from `base` to `far`.
+// Equal ends give the end itself (t is finite: a stage cuts only an edge whose
+// ends differ on its axis), which most fields of a cut have: flat colours,
+// untextured u and v, the spare.
 inline std::int32_t Cut(std::int32_t base, std::int32_t far, double t) {
+    if (far == base) return base;
     return WrappingAdd(base, TruncateToInt(static_cast<double>(WrappingSub(far, base)) * t));
 }
 
@@ -49,17 +53,19 @@ void ClipEdge(const ClipVertex& a, const ClipVertex& b, ClipVertex& out, std::in
 
 // One stage: walks the closed polygon edge by edge, appending the previous
 // vertex when inside and the crossings of each edge with the bounds. The
-// output is therefore the input rotated by one place.
+// output is therefore the input rotated by one place. The polygon is read
+// from in.vertices[first] on, running round to the start of the array.
 template <bool onY>
-void ClipPolygon(const ClipList& in, ClipList& out, std::int32_t low, std::int32_t high) {
+void ClipPolygon(const ClipList& in, ClipList& out, std::int32_t low, std::int32_t high, int first = 0) {
     out.count = 0;
     if (in.count <= 0) return;
     int n = 0;
     const auto lowBound = static_cast<std::int16_t>(low);
     const auto highBound = static_cast<std::int16_t>(high);
-    const ClipVertex* previous = &in.vertices[in.count - 1];
+    const ClipVertex* end = in.vertices + in.count;
+    const ClipVertex* previous = first > 0 ? &in.vertices[first - 1] : end - 1;
+    const ClipVertex* current = &in.vertices[first];
     for (int i = 0; i < in.count; ++i) {
-        const ClipVertex* current = &in.vertices[i];
         const std::int32_t p = onY ? previous->y : previous->x;
         const std::int32_t c = onY ? current->y : current->x;
         if (p < low) {
@@ -80,8 +86,21 @@ void ClipPolygon(const ClipList& in, ClipList& out, std::int32_t low, std::int32
                 ClipEdge<onY>(*previous, *current, out.vertices[n++], highBound);
         }
         previous = current;
+        if (++current == end) current = in.vertices;
     }
     out.count = static_cast<std::int16_t>(n);
+}
+
+// Whether every vertex lies within a stage's bounds, where the stage would
+// only rotate the list by one place.
+template <bool onY>
+bool Within(const ClipList& list, std::int32_t low, std::int32_t high) {
+    bool within = true;
+    for (int i = 0; i < list.count; ++i) {
+        const std::int32_t c = onY ? list.vertices[i].y : list.vertices[i].x;
+        within &= c >= low && c <= high;
+    }
+    return within;
 }
 
 }  // namespace
@@ -100,6 +119,25 @@ void ClipPolygonX(const ClipList& in, ClipList& out) {
 
 void ClipPolygonY(const ClipList& in, ClipList& out) {
     ClipPolygon<true>(in, out, drawState.clipTop, drawState.clipBottom);
+}
+
+ClippedPolygon ClipInput() {
+    const int count = clipInput.count;
+    if (count <= 0) return {clipFinal.vertices, 0, 0};
+    // A stage that would only rotate the list is not run: the list is read
+    // from one place further back instead.
+    const ClipList* list = &clipInput;
+    int first = count - 1;
+    if (!Within<true>(clipInput, drawState.clipTop, drawState.clipBottom)) {
+        ClipPolygonY(clipInput, clipIntermediate);
+        list = &clipIntermediate;
+        first = 0;
+    }
+    const int left = list->count;
+    if (left > 0 && Within<false>(*list, drawState.clipLeft, drawState.clipRight))
+        return {list->vertices, left, first > 0 ? first - 1 : left - 1};
+    ClipPolygon<false>(*list, clipFinal, drawState.clipLeft, drawState.clipRight, first);
+    return {clipFinal.vertices, clipFinal.count, 0};
 }
 
 int ClipInputList() {

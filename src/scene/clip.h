@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 
 #include "scene/draw_state.h"
 
@@ -41,33 +40,15 @@ struct ClippedPolygon {
     int first;
 };
 
-// Calls step(0) .. step(n - 1) as straight-line code: the packets' loops
-// over their three or four vertices, with every index a constant.
-template <typename Step, int... i>
-inline void UnrolledOver(Step& step, std::integer_sequence<int, i...>) {
-    (step(i), ...);
-}
-
-template <int n, typename Step>
-inline void Unrolled(Step step) {
-    UnrolledOver(step, std::make_integer_sequence<int, n>{});
-}
-
-// step(0) .. step(n - 1): unrolled for a `count` fixed by the packet, else a loop.
-template <int count, typename Step>
-inline void ForEachVertex(int n, Step step) {
-    if constexpr (count > 0)
-        Unrolled<count>(step);
-    else
-        for (int i = 0; i < n; ++i) step(i);
-}
+// The input list clipped by both stages, as ClipInputList gives it in the
+// final list, but read from wherever it lies after the stages that cut.
+ClippedPolygon ClipInput();
 
 // Inside means left <= x <= right and top <= y <= bottom. With the bounds in
 // order, each test is one unsigned comparison of differences taken modulo
 // 2^32: x - left is then at most right - left exactly when x is inside, as
 // every difference of two 32-bit values lies within 2^32 of 0.
-template <int count = 0>
-inline bool Inside(const ClipVertex* vertices, int n = count) {
+inline bool Inside(const ClipVertex* vertices, int n) {
     const std::int32_t left = drawState.clipLeft, top = drawState.clipTop;
     const std::int32_t right = drawState.clipRight, bottom = drawState.clipBottom;
     if (right < left || bottom < top) return false;
@@ -76,12 +57,11 @@ inline bool Inside(const ClipVertex* vertices, int n = count) {
     };
     const std::uint32_t width = Offset(right, left), height = Offset(bottom, top);
     bool inside = true;
-    const auto test = [&](int i) {
+    for (int i = 0; i < n; ++i) {
         const ClipVertex& v = vertices[i];
         const bool inX = Offset(v.x, left) <= width, inY = Offset(v.y, top) <= height;
         inside &= inX & inY;
-    };
-    ForEachVertex<count>(n, test);
+    }
     return inside;
 }
 
@@ -95,8 +75,7 @@ inline ClippedPolygon ClipInputPolygon() {
     const int count = clipInput.count;
     if (count > 0 && Inside(clipInput.vertices, count))
         return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
-    const int clipped = ClipInputList();
-    return {clipFinal.vertices, clipped, 0};
+    return ClipInput();
 }
 
 }  // namespace vrastex

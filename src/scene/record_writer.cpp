@@ -16,11 +16,11 @@ void AppendPolygonRecord(const ClippedPolygon& polygon, Transparency look, std::
 }
 
 void AppendClippedInput(Transparency look, std::int32_t slot, float tScale) {
-    const int count = ClipInputList();
-    const bool textured = slot != kUntexturedSlot;
-    if (textured) PullTexCoords(clipFinal.vertices, count);
-    if (count == 0) return;
-    AppendPolygonRecord({clipFinal.vertices, count, 0}, look, slot, tScale);
+    const ClippedPolygon polygon = ClipInput();
+    if (polygon.count == 0) return;
+    // The pull does not depend on where the polygon starts.
+    if (slot != kUntexturedSlot) PullTexCoords(polygon.vertices, polygon.count);
+    AppendPolygonRecord(polygon, look, slot, tScale);
 }
 
 }  // namespace vrastex

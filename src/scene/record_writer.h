@@ -1,4 +1,5 @@
-// Turning a clipped polygon into the next scene record.
+// Turning a packet's polygon, or what the clipper leaves of it, into the next
+// scene record.
 #pragma once
 
 #include <cstdint>
@@ -18,16 +19,11 @@ namespace vrastex {
 // by `tScale`.
 void AppendPolygonRecord(const ClippedPolygon& polygon, Transparency look, std::int32_t slot, float tScale);
 
-// An input vertex from a host point moved by the draw offset.
-inline ClipVertex InputVertex(std::int32_t x, std::int32_t y, std::int32_t u, std::int32_t v, std::uint8_t r,
-                              std::uint8_t g, std::uint8_t b) {
-    return {x + drawState.offsetX, y + drawState.offsetY, 0, u, v, r, g, b};
-}
-
-// Fills input vertex `i` of the clip input list.
+// Fills input vertex `i` of the clip input list from a host point, moved by
+// the draw offset.
 inline void SetInputVertex(int i, std::int32_t x, std::int32_t y, std::int32_t u, std::int32_t v,
                            std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    clipInput.vertices[i] = InputVertex(x, y, u, v, r, g, b);
+    clipInput.vertices[i] = {x + drawState.offsetX, y + drawState.offsetY, 0, u, v, r, g, b};
 }
 
 // Shaded channel values of the common case, a channel of 0..255, already in
@@ -66,15 +62,14 @@ inline RecordLook RecordLookOf(Transparency look, float tScale) {
 void ShadeWide(GrVertex& to, const ClipVertex& from);
 
 // One vertex: screen position, shaded colour, alpha, oow and for a textured
-// record the first texture triple. `byteColours`: the channels are known to
-// be packet bytes, as on a polygon the clipper did not cut.
-template <bool textured, bool byteColours = false>
+// record the first texture triple.
+template <bool textured>
 inline void WriteVertex(GrVertex& to, const ClipVertex& from, const RecordLook& look) {
     to.x = static_cast<float>(static_cast<double>(from.x) * look.scaleX + kSnapOffset);
     to.y = static_cast<float>(static_cast<double>(from.y) * look.scaleY + kSnapOffset);
     const auto r = static_cast<std::uint32_t>(from.r), g = static_cast<std::uint32_t>(from.g),
                b = static_cast<std::uint32_t>(from.b);
-    if (byteColours || (r | g | b) <= 255u) {
+    if ((r | g | b) <= 255u) {
         to.r = look.shade[r & 255u];
         to.g = look.shade[g & 255u];
         to.b = look.shade[b & 255u];
@@ -106,38 +101,89 @@ inline void WriteRecord(const ClippedPolygon& polygon, Transparency look, std::i
     AppendRecord(look.blendEntry, slot);
 }
 
-// The record of a polygon of `count` input vertices wholly inside the clip
-// rectangle: the clipper would have given them rotated by two places. One
-// straight run of vertex writes.
-template <bool textured, int count, int... k>
-inline void WriteInsideRecord(const ClipVertex* in, Transparency look, std::int32_t slot, float tScale,
-                              std::integer_sequence<int, k...>) {
-    SceneRecord& record = NextRecord();
-    const RecordLook shared = RecordLookOf(look, tScale);
-    record.vertexCount = static_cast<std::int16_t>(count);
-    (WriteVertex<textured, true>(record.vertices[k], in[(k + count - 2) % count], shared), ...);
-    AppendRecord(look.blendEntry, slot);
-}
-
-// The clipper's path of AppendInputPolygon: the input list is cut by both
+// The clipper's path of AppendPacketPolygon: the input list is cut by both
 // stages and what is left, if anything, appended.
 void AppendClippedInput(Transparency look, std::int32_t slot, float tScale);
 
-// Clips the input vertices of a polygon (a textured one also has its texture
-// coordinates pulled) and appends what is left as the next record. Colours
-// and texture coordinates are packet bytes (0..255). Inline,
-// so that at each packet the vertex count is a constant and the common case,
-// a polygon wholly inside, is straight-line code on the packet's own
-// vertices; only a polygon to be cut goes through the clip lists.
-template <bool textured, int count>
-inline void AppendInputPolygon(ClipVertex (&in)[count], Transparency look, std::int32_t slot, float tScale) {
-    if (!Inside<count>(in)) {
-        for (int i = 0; i < count; ++i) clipInput.vertices[i] = in[i];
+// A vertex as its packet gives it: the host point before the draw offset,
+// texture coordinates and colour bytes.
+struct PacketVertex {
+    std::int32_t x, y;
+    std::uint8_t u, v, r, g, b;
+};
+
+// Calls step(std::integral_constant<int, 0>{}) .. for n - 1: each step sees
+// its vertex index as a constant, so field offsets fold into the code.
+template <typename Step, int... k>
+[[gnu::always_inline]] inline void EachConstant(const Step& step, std::integer_sequence<int, k...>) {
+    (step(std::integral_constant<int, k>{}), ...);
+}
+
+// Appends the polygon of `count` packet vertices, fetch(k) giving vertex k
+// in walk order. Most packets lie wholly inside the clip rectangle: the two
+// clip stages would only rotate the list by two places, so the record is
+// written straight from the packet in that order, with no list, no copy of
+// a vertex and every index a constant. Only a polygon that has to be cut
+// goes through the clip lists. Always inlined into its packet's export, so
+// that the packet's fields are read where they lie.
+template <bool textured, int count, typename Fetch>
+[[gnu::always_inline]] inline void AppendPacketPolygon(const Fetch& fetch, Transparency look, std::int32_t slot,
+                                                       float tScale) {
+    constexpr auto kVertices = std::make_integer_sequence<int, count>{};
+    const std::int32_t offsetX = drawState.offsetX, offsetY = drawState.offsetY;
+    // Inside means left <= x <= right and top <= y <= bottom. With the bounds
+    // in order, each test is one unsigned comparison of differences taken
+    // modulo 2^32: x - left is then at most right - left exactly when x is
+    // inside, as every difference of two 32-bit values lies within 2^32 of 0.
+    const std::int32_t left = drawState.clipLeft, top = drawState.clipTop;
+    const std::int32_t right = drawState.clipRight, bottom = drawState.clipBottom;
+    const auto Offset = [](std::int32_t value, std::int32_t from) {
+        return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(from);
+    };
+    const std::uint32_t width = Offset(right, left), height = Offset(bottom, top);
+    bool inside = right >= left && bottom >= top;
+    int sumU = 0, sumV = 0;
+    // Read once, before any record is written: the packet is host memory the
+    // compiler must assume a float store could change.
+    PacketVertex vertices[count];
+    EachConstant([&](auto k) {
+        const PacketVertex p = vertices[k] = fetch(k);
+        inside &= (Offset(p.x + offsetX, left) <= width) & (Offset(p.y + offsetY, top) <= height);
+        sumU += p.u;
+        sumV += p.v;
+    }, kVertices);
+    if (!inside) {
+        EachConstant([&](auto k) {
+            const PacketVertex& p = vertices[k];
+            clipInput.vertices[k] = {p.x + offsetX, p.y + offsetY, 0, p.u, p.v, p.r, p.g, p.b};
+        }, kVertices);
         clipInput.count = static_cast<std::int16_t>(count);
         return AppendClippedInput(look, slot, tScale);
     }
-    if (textured) PullTexCoords<count, true>(in);
-    WriteInsideRecord<textured, count>(in, look, slot, tScale, std::make_integer_sequence<int, count>{});
+    SceneRecord& record = NextRecord();
+    const RecordLook shared = RecordLookOf(look, tScale);
+    record.vertexCount = static_cast<std::int16_t>(count);
+    EachConstant([&](auto k) {
+        const PacketVertex& p = vertices[(k + count - 2) % count];
+        GrVertex& to = record.vertices[k];
+        to.x = static_cast<float>(static_cast<double>(p.x + offsetX) * shared.scaleX + kSnapOffset);
+        to.y = static_cast<float>(static_cast<double>(p.y + offsetY) * shared.scaleY + kSnapOffset);
+        to.r = shared.shade[p.r];
+        to.g = shared.shade[p.g];
+        to.b = shared.shade[p.b];
+        to.a = shared.alpha;
+        to.oow = 1.0f;
+        if (textured) {
+            // The one-texel pull toward the mean of the texel coordinates:
+            // "u > mean" is "count * u > sum", exact in integers.
+            const int u = p.u + (count * p.u > sumU ? -1 : 1);
+            const int v = p.v + (count * p.v > sumV ? -1 : 1);
+            to.tmuvtx[0].sow = static_cast<float>(u);
+            to.tmuvtx[0].tow = static_cast<float>(v) * shared.tScale;
+            to.tmuvtx[0].oow = 1.0f;
+        }
+    }, kVertices);
+    AppendRecord(look.blendEntry, slot);
 }
 
 }  // namespace vrastex

@@ -9,8 +9,8 @@ SceneList scene;
 
 namespace {
 
-// SelectBlendState, in the flush loop itself.
-void ApplyBlendState(std::int32_t blendMode, int textured) {
+// SelectBlendState, inlined into the flush loop itself.
+[[gnu::always_inline]] inline void ApplyBlendState(std::int32_t blendMode, int textured) {
     struct Combine {
         FxI32 function, factor, local, other, invert;
     };
@@ -67,34 +67,22 @@ void ApplyBlendState(std::int32_t blendMode, int textured) {
 }  // namespace
 
 std::uint32_t SendRecords() {
-    // The vertex counts of a run of records are read together before the run
-    // is drawn. Each sits at the head of a record 964 bytes from the last,
-    // rarely still cached: read together the misses overlap, where read one
-    // by one between the calls each waited for the one before.
-    constexpr std::uint32_t kRun = 16;
-    std::int16_t counts[kRun];
     std::uint32_t total = 0;
-    for (std::uint32_t start = 0; start < scene.count; start += kRun) {
-        const std::uint32_t run = scene.count - start < kRun ? scene.count - start : kRun;
-        for (std::uint32_t k = 0; k < run; ++k) counts[k] = scene.records[start + k].vertexCount;
-        for (std::uint32_t k = 0; k < run; ++k) {
-            const std::uint32_t i = start + k;
-            const std::int32_t slot = scene.textureSlots[i];
-            const int textured = slot != kUntexturedSlot;
-            ApplyBlendState(scene.blendModes[i], textured);
-            if (textured) {
-                TextureSlot& s = slotTable.slots[slot];
-                glide::grTexSource(s.tmu, s.startAddress, static_cast<FxU32>(GR_MIPMAPLEVELMASK_BOTH),
-                                   &s.info);
-            }
-            const GrVertex* vertices = scene.records[i].vertices;
-            const std::int16_t count = counts[k];
-            if (count == 2)
-                glide::grDrawLine(&vertices[0], &vertices[1]);
-            else
-                glide::grDrawPolygonVertexList(static_cast<int>(count), &vertices[0]);
-            total += static_cast<std::uint32_t>(static_cast<std::int32_t>(count));
+    for (std::uint32_t i = 0; i < scene.count; ++i) {
+        const std::int32_t slot = scene.textureSlots[i];
+        const int textured = slot != kUntexturedSlot;
+        ApplyBlendState(scene.blendModes[i], textured);
+        if (textured) {
+            TextureSlot& s = slotTable.slots[slot];
+            glide::grTexSource(s.tmu, s.startAddress, static_cast<FxU32>(GR_MIPMAPLEVELMASK_BOTH), &s.info);
         }
+        const GrVertex* vertices = scene.records[i].vertices;
+        const std::int16_t count = scene.vertexCounts[i];
+        if (count == 2)
+            glide::grDrawLine(&vertices[0], &vertices[1]);
+        else
+            glide::grDrawPolygonVertexList(static_cast<int>(count), &vertices[0]);
+        total += static_cast<std::uint32_t>(static_cast<std::int32_t>(count));
     }
     scene.count = 0;
     return total;

@@ -22,6 +22,9 @@ struct SceneList {
     SceneRecord records[kSceneCapacity];
     std::int32_t blendModes[kSceneCapacity];
     std::int32_t textureSlots[kSceneCapacity];
+    // Each record's vertex count again, packed, so that the flush reads the
+    // counts without touching records that have long left the cache.
+    std::int16_t vertexCounts[kSceneCapacity];
     // Vertices already sent by overflow flushes since the last RenderScene.
     std::uint32_t verticesSentEarly;
     // A window is open to take the list: set by the device as the card opens
@@ -51,9 +54,11 @@ inline SceneRecord& NextRecord() {
     return scene.records[scene.count];
 }
 
-// Finishes the record returned by NextRecord: it becomes part of the list.
+// Finishes the record returned by NextRecord (vertex count and vertices
+// written): it becomes part of the list.
 inline void AppendRecord(std::int32_t blendMode, std::int32_t textureSlot) {
     const std::uint32_t i = scene.count;
+    scene.vertexCounts[i] = scene.records[i].vertexCount;
     scene.blendModes[i] = blendMode;
     scene.textureSlots[i] = textureSlot;
     scene.count = i + 1;

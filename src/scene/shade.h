@@ -37,36 +37,7 @@ inline void ShadeVertex(std::int32_t& r, std::int32_t& g, std::int32_t& b) {
 // mean, drawing the texture area in by a texel at the polygon's edges.
 void PullTexCoords(int count);
 
-// The pull of coordinates outside the usual texel range, in float.
-void PullTexCoordsWide(ClipVertex* vertices, int count);
-
 // The same on any `n` vertices; the pull does not depend on their order.
-// Inline, and unrolled where the packet fixes the count. `byteCoords`: u and
-// v are known to be packet bytes, always the texel case below.
-template <int count = 0, bool byteCoords = false>
-inline void PullTexCoords(ClipVertex* vertices, int n = count) {
-    if (n <= 0) return;
-    // Sums of at most 16 32-bit values are exact in double, in any order.
-    std::int64_t sumU = 0, sumV = 0;
-    std::uint32_t spread = 0;  // below 2^17 when every u and v lies in -65535..65536
-    ForEachVertex<count>(n, [&](int i) {
-        const ClipVertex& vertex = vertices[i];
-        sumU += vertex.u;
-        sumV += vertex.v;
-        spread |=
-            (static_cast<std::uint32_t>(vertex.u) + 65535u) | (static_cast<std::uint32_t>(vertex.v) + 65535u);
-    });
-    if (!byteCoords && (n > kClipFinalCapacity || spread >= 0x20000u)) return PullTexCoordsWide(vertices, n);
-    // The usual case, texel coordinates. The sum (at most 2^20) is exact in
-    // float and the mean lies within 2^16 of 0, where float steps are at most
-    // 1/256; a mean of up to 16 values that is not whole lies at least 1/16
-    // from a whole number, so rounding it to float never reaches one, and
-    // "u > mean" is "n * u > sum".
-    ForEachVertex<count>(n, [&](int i) {
-        ClipVertex& vertex = vertices[i];
-        vertex.u += n * static_cast<std::int64_t>(vertex.u) > sumU ? -1 : 1;
-        vertex.v += n * static_cast<std::int64_t>(vertex.v) > sumV ? -1 : 1;
-    });
-}
+void PullTexCoords(ClipVertex* vertices, int n);
 
 }  // namespace vrastex

@@ -62,8 +62,8 @@ int ApplyRedirect(void* packet, const TexturedLayout& layout) {
 // One instance per packet layout, so that every field offset is a constant.
 template <const TexturedLayout& layout>
 void DrawTextured(void* packet) {
-    constexpr int kQuadWalk[4] = {2, 0, 1, 3};
-    constexpr int kTriangleWalk[3] = {0, 1, 2};
+    static constexpr int kQuadWalk[4] = {2, 0, 1, 3};
+    static constexpr int kTriangleWalk[3] = {0, 1, 2};
     const std::uint16_t pageWord = ReadU16(packet, layout.pageWordOffset);
     const std::uint8_t code = ReadU8(packet, 7);
     drawState.blendMode = BlendModeOf(pageWord);
@@ -78,22 +78,21 @@ void DrawTextured(void* packet) {
         if (slot < 0 || slot > kLastSlot) return;
     }
 
-    const int* walk = layout.vertexCount == 4 ? kQuadWalk : kTriangleWalk;
-    ClipVertex in[layout.vertexCount];
-    Unrolled<layout.vertexCount>([&](int i) {
-        const int at = VertexOffset(layout, walk[i]);
-        const int colorAt = layout.ownColors ? at : 4;
-        in[i] = InputVertex(ReadS16(packet, at + 4), ReadS16(packet, at + 6), ReadU8(packet, at + 8),
+    constexpr const int* walk = layout.vertexCount == 4 ? kQuadWalk : kTriangleWalk;
+    const auto fetch = [&](auto k) {
+        constexpr int at = VertexOffset(layout, walk[k]);
+        constexpr int colorAt = layout.ownColors ? at : 4;
+        return PacketVertex{ReadS16(packet, at + 4), ReadS16(packet, at + 6), ReadU8(packet, at + 8),
                             ReadU8(packet, at + 9), ReadU8(packet, colorAt), ReadU8(packet, colorAt + 1),
-                            ReadU8(packet, colorAt + 2));
-    });
+                            ReadU8(packet, colorAt + 2)};
+    };
     Transparency look = TransparencyFor(code);
     if (layout.colorTableRule && !(code & kCodeSemiTransparent)) {
         // Opaque quads on colour tables 2..13 are drawn see-through.
         const int table = ReadU16(packet, 14) & 0x000F;
         if (table > 1 && table < 14) look = {100, 3};
     }
-    AppendInputPolygon<true, layout.vertexCount>(in, look, slot, kPageTScale[slot]);
+    AppendPacketPolygon<true, layout.vertexCount>(fetch, look, slot, kPageTScale[slot]);
 }
 
 }  // namespace
