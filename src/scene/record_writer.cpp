@@ -15,7 +15,7 @@ void AppendPolygonRecord(const ClippedPolygon& polygon, Transparency look, std::
         WriteRecord<false>(polygon, look, slot, tScale);
 }
 
-void AppendClippedInput(Transparency look, std::int32_t slot, float tScale) {
+void AppendClippedInput(const Transparency& look, std::int32_t slot, float tScale) {
     const ClippedPolygon polygon = ClipInput();
     if (polygon.count == 0) return;
     // The pull does not depend on where the polygon starts.

@@ -103,7 +103,7 @@ inline void WriteRecord(const ClippedPolygon& polygon, Transparency look, std::i
 
 // The clipper's path of AppendPacketPolygon: the input list is cut by both
 // stages and what is left, if anything, appended.
-void AppendClippedInput(Transparency look, std::int32_t slot, float tScale);
+void AppendClippedInput(const Transparency& look, std::int32_t slot, float tScale);
 
 // A vertex as its packet gives it: the host point before the draw offset,
 // texture coordinates and colour bytes.
