@@ -1,7 +1,8 @@
 // The bytes of every packet and record the host hands over by pointer, as the
 // capture writes them: each field or group of fields under the name the replay
 // script uses (docs/replay-format.md), covering every byte of the packet,
-// including those the plug-in leaves unread.
+// including those the plug-in leaves unread. vrastex-replay builds its packet
+// layouts from these tables too.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ struct FieldDef {
 
 struct PacketDef {
     const char* exportName;
-    std::uint8_t size;  // bytes recorded: the packet as the export may read it
+    std::uint8_t size;  // bytes recorded and replayed: the packet as the export may read it
     const FieldDef* fields;
     std::uint8_t fieldCount;
 };

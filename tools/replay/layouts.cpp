@@ -1,5 +1,7 @@
 #include "layouts.h"
 
+#include "packet_fields.h"
+
 namespace replay {
 
 const char* WidthName(Width width) {
@@ -43,134 +45,51 @@ int WidthBytes(Width width) {
 
 namespace {
 
-// Builders that keep the tables below close to the packet tables they copy.
-struct LayoutBuilder {
-    Layout layout;
-
-    LayoutBuilder(std::string name, int size) { layout = Layout{std::move(name), size, {}, {}}; }
-    LayoutBuilder& F(const std::string& name, int offset, Width width) {
-        layout.fields.push_back(Field{name, offset, width});
-        return *this;
-    }
-    LayoutBuilder& G(const std::string& name, std::vector<std::string> members) {
+// The capture's packet tables name each field or group of fields as a script
+// line gives it; here a pair, colour or texel entry becomes its members and
+// a group of them under the entry's name, so the two tools read and write
+// the same bytes under the same names. Members are the letters of the name
+// with its suffix (xy0: x0, y0; rgb: r, g, b; wh: w, h), or for any other
+// pair the name with _x and _y (target_x, target_y).
+void AddEntry(Layout& layout, const capture::FieldDef& entry) {
+    const std::string name = entry.name;
+    const auto member = [&](const std::string& memberName, int offset, Width width) {
+        layout.fields.push_back(Field{memberName, entry.offset + offset, width});
+        return memberName;
+    };
+    const auto lettered = [&](const std::string& letters, Width width, int step) {
+        const std::string suffix = name.substr(letters.size());
+        std::vector<std::string> members;
+        for (std::size_t i = 0; i < letters.size(); ++i)
+            members.push_back(member(letters[i] + suffix, static_cast<int>(i) * step, width));
         layout.groups.push_back(Group{name, std::move(members)});
-        return *this;
+    };
+    switch (entry.kind) {
+    case capture::FieldKind::U8: member(name, 0, Width::U8); break;
+    case capture::FieldKind::U16: member(name, 0, Width::U16); break;
+    case capture::FieldKind::S16: member(name, 0, Width::S16); break;
+    case capture::FieldKind::U32: member(name, 0, Width::U32); break;
+    case capture::FieldKind::Rgb: lettered("rgb", Width::U8, 1); break;
+    case capture::FieldKind::Uv: lettered("uv", Width::U8, 1); break;
+    case capture::FieldKind::Pair:
+        if (name.rfind("xy", 0) == 0 || name == "wh") {
+            lettered(name.substr(0, 2), Width::S16, 2);
+        } else {
+            layout.groups.push_back(
+                Group{name, {member(name + "_x", 0, Width::S16), member(name + "_y", 2, Width::S16)}});
+        }
+        break;
     }
-    // The common header: link word, colour (suffix "" or "0"), code byte.
-    LayoutBuilder& Header(const std::string& suffix) {
-        F("link", 0, Width::U32);
-        Colour(suffix, 4);
-        return F("code", 7, Width::U8);
-    }
-    LayoutBuilder& Colour(const std::string& suffix, int offset) {
-        F("r" + suffix, offset, Width::U8).F("g" + suffix, offset + 1, Width::U8).F("b" + suffix, offset + 2, Width::U8);
-        return G("rgb" + suffix, {"r" + suffix, "g" + suffix, "b" + suffix});
-    }
-    LayoutBuilder& Point(const std::string& suffix, int offset) {
-        F("x" + suffix, offset, Width::S16).F("y" + suffix, offset + 2, Width::S16);
-        return G("xy" + suffix, {"x" + suffix, "y" + suffix});
-    }
-    LayoutBuilder& Tex(const std::string& suffix, int offset) {
-        F("u" + suffix, offset, Width::U8).F("v" + suffix, offset + 1, Width::U8);
-        return G("uv" + suffix, {"u" + suffix, "v" + suffix});
-    }
-    // x, y, w, h as four signed 16-bit values from `offset`.
-    LayoutBuilder& Rect(int offset) {
-        Point("", offset);
-        F("w", offset + 4, Width::S16).F("h", offset + 6, Width::S16);
-        return G("wh", {"w", "h"});
-    }
-};
+}
 
 std::vector<Layout> BuildLayouts() {
     std::vector<Layout> all;
-    all.push_back(LayoutBuilder("PutDrawEnv", 8).Rect(0).layout);
-    // Fields named padN cover bytes the plug-in leaves unread, so that a
-    // capture can give every byte of a packet as the host had it.
-    all.push_back(LayoutBuilder("DoDrMode", 12).F("link", 0, Width::U32).F("pad4", 4, Width::U32).F("mode", 8, Width::U16).layout);
-    all.push_back(LayoutBuilder("DoDrMove", 20)
-                      .F("link", 0, Width::U32)
-                      .F("pad4", 4, Width::U32)
-                      .F("target_x", 8, Width::S16)
-                      .F("target_y", 10, Width::S16)
-                      .F("source_x", 12, Width::S16)
-                      .F("source_y", 14, Width::S16)
-                      .F("width", 16, Width::S16)
-                      .F("height", 18, Width::S16)
-                      .G("target", {"target_x", "target_y"})
-                      .G("source", {"source_x", "source_y"})
-                      .layout);
-    all.push_back(LayoutBuilder("LoadImagePC", 8).Rect(0).layout);
-
-    all.push_back(LayoutBuilder("DrawFlat", 20).Header("").Point("0", 8).Point("1", 12).Point("2", 16).layout);
-    all.push_back(LayoutBuilder("DrawFlat4", 24)
-                      .Header("")
-                      .Point("0", 8)
-                      .Point("1", 12)
-                      .Point("2", 16)
-                      .Point("3", 20)
-                      .layout);
-    all.push_back(LayoutBuilder("DrawGouraud", 28)
-                      .Header("0")
-                      .Point("0", 8)
-                      .Colour("1", 12)
-                      .F("pad15", 15, Width::U8)
-                      .Point("1", 16)
-                      .Colour("2", 20)
-                      .F("pad23", 23, Width::U8)
-                      .Point("2", 24)
-                      .layout);
-    all.push_back(LayoutBuilder("DrawGouraud4", 36)
-                      .Header("0")
-                      .Point("0", 8)
-                      .Colour("1", 12)
-                      .F("pad15", 15, Width::U8)
-                      .Point("1", 16)
-                      .Colour("2", 20)
-                      .F("pad23", 23, Width::U8)
-                      .Point("2", 24)
-                      .Colour("3", 28)
-                      .F("pad31", 31, Width::U8)
-                      .Point("3", 32)
-                      .layout);
-    all.push_back(LayoutBuilder("DrawTile", 16).Header("").Rect(8).layout);
-
-    auto flatTexture = [](const std::string& name, int size) {
-        LayoutBuilder b(name, size);
-        b.Header("").Point("0", 8).Tex("0", 12).F("clut", 14, Width::U16);
-        b.Point("1", 16).Tex("1", 20).F("page", 22, Width::U16);
-        b.Point("2", 24).Tex("2", 28).F("pad30", 30, Width::U16);
-        return b;
-    };
-    all.push_back(flatTexture("DrawFlatTexture", 32).layout);
-    all.push_back(flatTexture("DrawFlatTexture4", 40).Point("3", 32).Tex("3", 36).F("pad38", 38, Width::U16).layout);
-
-    auto gouraudTexture = [](const std::string& name, int size) {
-        LayoutBuilder b(name, size);
-        b.Header("0").Point("0", 8).Tex("0", 12).F("clut", 14, Width::U16);
-        b.Colour("1", 16).F("pad19", 19, Width::U8).Point("1", 20).Tex("1", 24).F("page", 26, Width::U16);
-        b.Colour("2", 28).F("pad31", 31, Width::U8).Point("2", 32).Tex("2", 36).F("pad38", 38, Width::U16);
-        return b;
-    };
-    all.push_back(gouraudTexture("DrawGouraudTexture", 40).layout);
-    all.push_back(gouraudTexture("DrawGouraudTexture4", 52)
-                      .Colour("3", 40)
-                      .F("pad43", 43, Width::U8)
-                      .Point("3", 44)
-                      .Tex("3", 48)
-                      .F("pad50", 50, Width::U16)
-                      .layout);
-
-    all.push_back(LayoutBuilder("DrawLineFlat2", 16).Header("").Point("0", 8).Point("1", 12).layout);
-    all.push_back(LayoutBuilder("DrawLineFlat4", 24)
-                      .Header("")
-                      .Point("0", 8)
-                      .Point("1", 12)
-                      .Point("2", 16)
-                      .Point("3", 20)
-                      .layout);
-    all.push_back(
-        LayoutBuilder("DrawLineGouraud", 20).Header("0").Point("0", 8).Colour("1", 12).F("pad15", 15, Width::U8).Point("1", 16).layout);
+    for (int type = 0; type < capture::kPacketTypeCount; ++type) {
+        const capture::PacketDef& packet = capture::Packet(static_cast<capture::PacketType>(type));
+        Layout layout{packet.exportName, packet.size, {}, {}};
+        for (int i = 0; i < packet.fieldCount; ++i) AddEntry(layout, packet.fields[i]);
+        all.push_back(std::move(layout));
+    }
     return all;
 }
 

@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         PacketCase{"DrawLineGouraud rgb0=200,100,50 code=2 xy0=-10,5 rgb1=1,2,3 xy1=0,5",
                    {0, 0, 0, 0, 200, 100, 50, 2, 0xF6, 0xFF, 5, 0, 1, 2, 3, 0, 0, 0, 5, 0}},
         PacketCase{"PutDrawEnv x=0 y=256 w=320 h=-8", {0x00, 0x00, 0x00, 0x01, 0x40, 0x01, 0xF8, 0xFF}},
-        PacketCase{"DoDrMode mode=0x0040", {0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x00, 0, 0}},
+        PacketCase{"DoDrMode mode=0x0040", {0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x00}},
         PacketCase{"DoDrMove target=384,448 source=704,300 width=8 height=32",
                    {0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0xC0, 0x01, 0xC0, 0x02, 0x2C, 0x01, 0x08, 0x00, 0x20,
                     0x00}}));
