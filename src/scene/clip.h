@@ -44,24 +44,36 @@ struct ClippedPolygon {
 // final list, but read from wherever it lies after the stages that cut.
 ClippedPolygon ClipInput();
 
-// Inside means left <= x <= right and top <= y <= bottom. With the bounds in
-// order, each test is one unsigned comparison of differences taken modulo
-// 2^32: x - left is then at most right - left exactly when x is inside, as
-// every difference of two 32-bit values lies within 2^32 of 0.
+// The clip rectangle as a test of points. Inside means left <= x <= right and
+// top <= y <= bottom. With the bounds in order, each test is one unsigned
+// comparison of differences taken modulo 2^32: x - left is then at most
+// right - left exactly when x is inside, as every difference of two 32-bit
+// values lies within 2^32 of 0. With the bounds out of order nothing is inside.
+struct InsideTest {
+    std::int32_t left, top;
+    std::uint32_t width, height;
+    bool ordered;
+};
+
+inline std::uint32_t UnsignedOffset(std::int32_t value, std::int32_t from) {
+    return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(from);
+}
+
+inline InsideTest InsideTestOf(const DrawState& state) {
+    return {state.clipLeft, state.clipTop, UnsignedOffset(state.clipRight, state.clipLeft),
+            UnsignedOffset(state.clipBottom, state.clipTop),
+            state.clipRight >= state.clipLeft && state.clipBottom >= state.clipTop};
+}
+
+// Without the bounds' order, which the caller tests once for all points.
+inline bool Holds(const InsideTest& test, std::int32_t x, std::int32_t y) {
+    return (UnsignedOffset(x, test.left) <= test.width) & (UnsignedOffset(y, test.top) <= test.height);
+}
+
 inline bool Inside(const ClipVertex* vertices, int n) {
-    const std::int32_t left = drawState.clipLeft, top = drawState.clipTop;
-    const std::int32_t right = drawState.clipRight, bottom = drawState.clipBottom;
-    if (right < left || bottom < top) return false;
-    const auto Offset = [](std::int32_t value, std::int32_t from) {
-        return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(from);
-    };
-    const std::uint32_t width = Offset(right, left), height = Offset(bottom, top);
-    bool inside = true;
-    for (int i = 0; i < n; ++i) {
-        const ClipVertex& v = vertices[i];
-        const bool inX = Offset(v.x, left) <= width, inY = Offset(v.y, top) <= height;
-        inside &= inX & inY;
-    }
+    const InsideTest test = InsideTestOf(drawState);
+    bool inside = test.ordered;
+    for (int i = 0; i < n; ++i) inside &= Holds(test, vertices[i].x, vertices[i].y);
     return inside;
 }
 

@@ -122,33 +122,24 @@ template <typename Step, int... k>
 // Appends the polygon of `count` packet vertices, fetch(k) giving vertex k
 // in walk order. Most packets lie wholly inside the clip rectangle: the two
 // clip stages would only rotate the list by two places, so the record is
-// written straight from the packet in that order, with no list, no copy of
-// a vertex and every index a constant. Only a polygon that has to be cut
-// goes through the clip lists. Always inlined into its packet's export, so
-// that the packet's fields are read where they lie.
+// written in that order from the packet's fields, read once into locals,
+// with every index a constant and no clip list in between. Only a polygon
+// that has to be cut goes through the clip lists. Always inlined into its
+// packet's export, so that field offsets fold into the code.
 template <bool textured, int count, typename Fetch>
 [[gnu::always_inline]] inline void AppendPacketPolygon(const Fetch& fetch, Transparency look, std::int32_t slot,
                                                        float tScale) {
     constexpr auto kVertices = std::make_integer_sequence<int, count>{};
     const std::int32_t offsetX = drawState.offsetX, offsetY = drawState.offsetY;
-    // Inside means left <= x <= right and top <= y <= bottom. With the bounds
-    // in order, each test is one unsigned comparison of differences taken
-    // modulo 2^32: x - left is then at most right - left exactly when x is
-    // inside, as every difference of two 32-bit values lies within 2^32 of 0.
-    const std::int32_t left = drawState.clipLeft, top = drawState.clipTop;
-    const std::int32_t right = drawState.clipRight, bottom = drawState.clipBottom;
-    const auto Offset = [](std::int32_t value, std::int32_t from) {
-        return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(from);
-    };
-    const std::uint32_t width = Offset(right, left), height = Offset(bottom, top);
-    bool inside = right >= left && bottom >= top;
+    const InsideTest test = InsideTestOf(drawState);
+    bool inside = test.ordered;
     int sumU = 0, sumV = 0;
     // Read once, before any record is written: the packet is host memory the
     // compiler must assume a float store could change.
     PacketVertex vertices[count];
     EachConstant([&](auto k) {
         const PacketVertex p = vertices[k] = fetch(k);
-        inside &= (Offset(p.x + offsetX, left) <= width) & (Offset(p.y + offsetY, top) <= height);
+        inside &= Holds(test, p.x + offsetX, p.y + offsetY);
         sumU += p.u;
         sumV += p.v;
     }, kVertices);
