@@ -67,7 +67,10 @@ inline InsideTest InsideTestOf(const DrawState& state) {
 
 // Without the bounds' order, which the caller tests once for all points.
 inline bool Holds(const InsideTest& test, std::int32_t x, std::int32_t y) {
-    return (UnsignedOffset(x, test.left) <= test.width) & (UnsignedOffset(y, test.top) <= test.height);
+    // Both compared, no branch between them.
+    const bool inX = UnsignedOffset(x, test.left) <= test.width;
+    const bool inY = UnsignedOffset(y, test.top) <= test.height;
+    return inX & inY;
 }
 
 inline bool Inside(const ClipVertex* vertices, int n) {
