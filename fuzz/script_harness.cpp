@@ -107,9 +107,9 @@ void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     standinSetDrawing(size % 16 == 0);
     // A fresh plug-in, clearing only the scene records the last run can have
     // written: each command adds at most four (the list is megabytes).
-    static std::size_t recordsWritten = vrastex::kSceneCapacity;
-    ResetPluginState(static_cast<int>(std::min<std::size_t>(recordsWritten, vrastex::kSceneCapacity)));
-    recordsWritten = 4 * script.commands.size() + 4;
+    ResetNotedPluginState();
+    NoteSceneRecords(
+        4 * static_cast<long>(std::min<std::size_t>(script.commands.size(), vrastex::kSceneCapacity)) + 4);
     std::error_code code;
     fs::create_directories(out, code);
     replay::RemoveOldFrames(out);

@@ -116,6 +116,11 @@ STANDIN_API int standinReadTexMemory(int tmu, std::uint32_t address, void* out, 
     return static_cast<int>(ReadTexMemory(tmu, address, out, static_cast<std::uint32_t>(size)));
 }
 
+STANDIN_API int standinTexMemoryWritten(int tmu) {
+    if (tmu < 0 || tmu >= STANDIN_MEMORY_TMUS) return 0;
+    return static_cast<int>(Device().texMemory[tmu].written);
+}
+
 STANDIN_API int standinErrorCount(void) { return ErrorCount(); }
 
 STANDIN_API const char* standinErrorText(int index) { return ErrorText(index); }

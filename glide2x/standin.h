@@ -77,6 +77,10 @@ STANDIN_API int standinScreenHeight(void);
 STANDIN_API int standinReadColorBuffer(int buffer, std::uint16_t* out, int capacity);
 // Simulated texture memory of a TMU; returns bytes copied.
 STANDIN_API int standinReadTexMemory(int tmu, std::uint32_t address, void* out, int size);
+// The end of what has been written to a TMU's memory since standinReset:
+// every byte from this address up reads as 0, so a caller comparing memories
+// need read no further.
+STANDIN_API int standinTexMemoryWritten(int tmu);
 
 // The aux (depth) buffer of the open screen, row-major with row 0 at the top;
 // returns pixels copied (0 while no window is open or it was opened with no

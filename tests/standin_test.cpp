@@ -108,6 +108,27 @@ TEST_F(Standin, BadTmuLeavesStateAndCountsAnError) {
     EXPECT_EQ(standinErrorText(0), nullptr);
 }
 
+// The written mark is the end of the highest level written to that TMU; a
+// lower level leaves it, a reset or a smaller memory brings it down.
+TEST_F(Standin, TexMemoryWrittenEndsAtTheHighestLevel) {
+    const std::uint16_t texels[64] = {};  // an 8 x 8 level of 16-bit texels: 128 bytes
+    const auto download = [&](FxI32 tmu, FxU32 start) {
+        grTexDownloadMipMapLevel(tmu, start, GR_LOD_8, GR_LOD_8, GR_ASPECT_1x1, GR_TEXFMT_ARGB_1555,
+                                 GR_MIPMAPLEVELMASK_BOTH, texels);
+    };
+    EXPECT_EQ(standinTexMemoryWritten(0), 0);
+    download(0, 0x1000);
+    EXPECT_EQ(standinTexMemoryWritten(0), 0x1080);
+    download(0, 0x100);
+    EXPECT_EQ(standinTexMemoryWritten(0), 0x1080);
+    EXPECT_EQ(standinTexMemoryWritten(1), 0);
+    standinSetTexAddressRange(0, 0, 0xFF8);  // 0x1000 bytes
+    EXPECT_EQ(standinTexMemoryWritten(0), 0x1000);
+    EXPECT_EQ(standinErrorCount(), 0);
+    standinReset();
+    EXPECT_EQ(standinTexMemoryWritten(0), 0);
+}
+
 TEST_F(Standin, CallsNeedingAWindowReportErrors) {
     grBufferClear(0, 0, 0);
     grBufferSwap(0);

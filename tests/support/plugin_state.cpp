@@ -28,7 +28,11 @@ using vrastex::SlotTable;
 using vrastex::savedGlideState;
 using vrastex::pageQuad;
 
-void ResetPluginState() { ResetPluginState(vrastex::kSceneCapacity); }
+namespace {
+
+// Scene records that may hold something since the last reset; unknown (all
+// of them) at first.
+int sceneReach = vrastex::kSceneCapacity;
 
 void ResetPluginState(int sceneRecords) {
     device = DeviceState{};
@@ -37,10 +41,10 @@ void ResetPluginState(int sceneRecords) {
     vrastex::screenScale = vrastex::ScreenScale{};
     // Records keep the fields a writer leaves alone, so all of them go back to zero.
     vrastex::SceneList& scene = vrastex::scene;
-    const int records = sceneRecords < vrastex::kSceneCapacity ? sceneRecords : vrastex::kSceneCapacity;
-    std::memset(scene.records, 0, sizeof scene.records[0] * static_cast<std::size_t>(records > 0 ? records : 0));
-    std::memset(scene.blendModes, 0, sizeof scene.blendModes);
-    std::memset(scene.textureSlots, 0, sizeof scene.textureSlots);
+    const auto records = static_cast<std::size_t>(sceneRecords);
+    std::memset(scene.records, 0, sizeof scene.records[0] * records);
+    std::memset(scene.blendModes, 0, sizeof scene.blendModes[0] * records);
+    std::memset(scene.textureSlots, 0, sizeof scene.textureSlots[0] * records);
     scene.count = scene.verticesSentEarly = 0;
     scene.cardOpen = 0;
     drawState = DrawState{};
@@ -50,5 +54,16 @@ void ResetPluginState(int sceneRecords) {
     savedGlideState = GrState{};
     for (GrVertex& v : pageQuad) v = GrVertex{};
     vrastex::session = vrastex::Session{};
+    sceneReach = 0;
 }
 
+}  // namespace
+
+void ResetPluginState() { ResetPluginState(vrastex::kSceneCapacity); }
+
+void NoteSceneRecords(long records) {
+    if (records > sceneReach)
+        sceneReach = records < vrastex::kSceneCapacity ? static_cast<int>(records) : vrastex::kSceneCapacity;
+}
+
+void ResetNotedPluginState() { ResetPluginState(sceneReach); }

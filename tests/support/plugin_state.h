@@ -3,6 +3,10 @@
 #pragma once
 
 void ResetPluginState();
-// The same, for a caller that knows only the first `sceneRecords` records
-// were written since the last reset (the scene list is megabytes).
-void ResetPluginState(int sceneRecords);
+
+// For callers that reset thousands of times (the fuzz harnesses): the scene
+// list is megabytes, so they note how far it may have been written, and
+// ResetNotedPluginState clears only that far (all of it the first time).
+// Records [0, records) may have been written since the last reset.
+void NoteSceneRecords(long records);
+void ResetNotedPluginState();
