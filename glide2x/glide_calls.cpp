@@ -19,19 +19,21 @@
 
 namespace {
 
+// The call's record, filled in place in the log; the entry point adds what
+// its pointers refer to and commits it.
+template <typename... A>
+StandinCall& Begin(GlideEntry entry, A... args) {
+    // Lifecycle is checked by the entry point itself: Begin runs only while observed.
+    StandinCall& call = StartCall(entry);
+    (AddArgument(call, args), ...);
+    return call;
+}
+
 // Records a call whose arguments need no copies.
 template <typename... A>
 void Record(GlideEntry entry, A... args) {
     CheckLifecycle(entry);
-    if (!CallsObserved()) return;
-    StandinCall call = NewCallWith(entry, args...);
-    CommitCall(call);
-}
-
-template <typename... A>
-StandinCall Begin(GlideEntry entry, A... args) {
-    // Lifecycle is checked by the entry point itself: Begin runs only while observed.
-    return NewCallWith(entry, args...);
+    if (CallsObserved()) CommitCall(Begin(entry, args...));
 }
 
 StandinRenderState& State() { return Device().state; }
@@ -271,7 +273,8 @@ GLIDE_EXPORT(void) grTexSource(FxI32 tmu, FxU32 startAddress, FxU32 evenOdd, GrT
                                                  info->format));
     }
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grTexSource, tmu, startAddress, evenOdd, static_cast<const void*>(info));
+        StandinCall& call =
+            Begin(GLIDE_grTexSource, tmu, startAddress, evenOdd, static_cast<const void*>(info));
         CopyTexInfo(call, info);
         CommitCall(call);
     }
@@ -298,8 +301,8 @@ GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vl
         }
     }
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
-                                 static_cast<const void*>(vlist));
+        StandinCall& call = Begin(GLIDE_grDrawPolygon, FxI32{count}, static_cast<const void*>(ilist),
+                                  static_cast<const void*>(vlist));
         AddPolygon(call, true, count, ilist, vlist);
         CommitCall(call);
     }
@@ -314,8 +317,8 @@ GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const Gr
     CheckVertex(GLIDE_grDrawTriangle, "b", b, kColourCeiling);
     CheckVertex(GLIDE_grDrawTriangle, "c", c, kColourCeiling);
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a), static_cast<const void*>(b),
-                                 static_cast<const void*>(c));
+        StandinCall& call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a),
+                                  static_cast<const void*>(b), static_cast<const void*>(c));
         AddVertex(call, a);
         AddVertex(call, b);
         AddVertex(call, c);
@@ -381,8 +384,7 @@ grLfbWriteRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 width, FxU3
                     src, std::uint64_t{height - 1} * static_cast<std::uint64_t>(stride) + 2 * std::uint64_t{width});
     }
     if (CallsObserved()) {
-        StandinCall call =
-            Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
+        StandinCall& call = Begin(GLIDE_grLfbWriteRegion, buffer, x, y, format, width, height, stride, src);
         std::vector<std::uint16_t> pixels;
         const std::uint64_t count = std::uint64_t{width} * height;
         if (src && Drawing() && Is16BitLfbFormat(format) && count > 0 && count <= kMaxCopiedPixels) {
@@ -422,7 +424,7 @@ GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
     CheckVertex(GLIDE_grDrawLine, "a", a, kLineColourCeiling);
     CheckVertex(GLIDE_grDrawLine, "b", b, kLineColourCeiling);
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
+        StandinCall& call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
         AddVertex(call, a);
         AddVertex(call, b);
         CommitCall(call);
@@ -438,7 +440,8 @@ GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
         for (int i = 0; i < count; ++i) CheckVertex(GLIDE_grDrawPolygonVertexList, "vertex", &vlist[i], kColourCeiling);
     }
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
+        StandinCall& call =
+            Begin(GLIDE_grDrawPolygonVertexList, FxI32{count}, static_cast<const void*>(vlist));
         AddPolygon(call, false, count, nullptr, vlist);
         CommitCall(call);
     }
@@ -465,7 +468,7 @@ GLIDE_EXPORT(FxU32) grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info) {
     CheckEnum(GLIDE_grTexTextureMemRequired, "evenOdd", static_cast<FxI32>(evenOdd), GlideEnum::EvenOdd);
     CheckTexInfo(GLIDE_grTexTextureMemRequired, info);
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
+        StandinCall& call = Begin(GLIDE_grTexTextureMemRequired, evenOdd, static_cast<const void*>(info));
         CopyTexInfo(call, info);
         CommitCall(call);
     }
@@ -497,8 +500,8 @@ grTexDownloadMipMapLevel(FxI32 tmu, FxU32 startAddress, FxI32 thisLod, FxI32 lar
         CheckMemory(entry, "data", data, bytes);
     }
     if (CallsObserved()) {
-        StandinCall call = Begin(GLIDE_grTexDownloadMipMapLevel, tmu, startAddress, thisLod, largeLod, aspect,
-                                 format, evenOdd, data);
+        StandinCall& call = Begin(GLIDE_grTexDownloadMipMapLevel, tmu, startAddress, thisLod, largeLod,
+                                  aspect, format, evenOdd, data);
         std::vector<std::uint16_t> texels;
         if (data && bytes && Drawing()) {
             texels.assign((bytes + 1) / 2, 0);  // 8-bit texels go two to a word, the first in the low byte

@@ -13,7 +13,7 @@
 STANDIN_API FxBool GLIDECALL grLfbReadRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 width, FxU32 height,
                                              FxU32 stride, void* dst) {
     if (CallsObserved()) {
-        StandinCall call = NewCall(GLIDE_grLfbReadRegion);
+        StandinCall& call = StartCall(GLIDE_grLfbReadRegion);
         AddInt(call, buffer);
         for (FxU32 value : {x, y, width, height, stride}) AddUnsigned(call, value);
         AddPointer(call, dst);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "glide/glide_binding.h"
 #include "trace_format.h"
 
 namespace {
@@ -18,9 +19,14 @@ struct CallStore {
     std::vector<std::unique_ptr<StandinCall[]>> chunks;
     std::size_t count = 0;
 
-    void push_back(const StandinCall& call) {
+    // The slot the next record goes to.
+    StandinCall& next() {
         if (count == chunks.size() * kChunk) chunks.push_back(std::make_unique<StandinCall[]>(kChunk));
-        chunks[count / kChunk][count % kChunk] = call;
+        return chunks[count / kChunk][count % kChunk];
+    }
+    void push_back(const StandinCall& call) {
+        StandinCall& slot = next();
+        if (&slot != &call) slot = call;
         ++count;
     }
     StandinCall& back() { return (*this)[count - 1]; }
@@ -66,6 +72,15 @@ TraceFile& Trace() {
 }  // namespace
 
 bool CallsObserved() { return Log().recording || Trace().file != nullptr; }
+
+StandinCall& StartCall(GlideEntry entry) {
+    static StandinCall scratch;
+    CallLog& log = Log();
+    StandinCall& call = log.recording ? log.calls.next() : scratch;
+    std::memset(&call, 0, sizeof call);
+    std::strncpy(call.name, glidePlainNames[entry], STANDIN_NAME_SIZE - 1);
+    return call;
+}
 
 void CommitCall(StandinCall& call, std::vector<std::uint16_t> pixels) {
     CallLog& log = Log();

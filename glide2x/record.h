@@ -15,6 +15,11 @@
 // records (and copying pixels) otherwise.
 bool CallsObserved();
 
+// A zeroed record named after the entry point, to be filled in place and
+// committed before any other call starts: the log's next slot while
+// recording (so that committing copies nothing), a scratch record otherwise.
+StandinCall& StartCall(GlideEntry entry);
+
 // Stores the finished record in the log (with `pixels` as its pixel copy,
 // owned by the log from now on) and writes its line to the trace.
 void CommitCall(StandinCall& call, std::vector<std::uint16_t> pixels = {});

@@ -55,7 +55,7 @@ namespace {
 void RecordBound(GlideEntry entry, std::initializer_list<int> args) {
     CheckLifecycle(entry);
     if (CallsObserved()) {
-        StandinCall call = NewCall(entry);
+        StandinCall& call = StartCall(entry);
         for (int value : args) AddInt(call, value);
         CommitCall(call);
     }
