@@ -294,4 +294,36 @@ TEST_F(GuardedStagingTest, IndexedRectanglesPastTheEdgesWriteOnlyInside) {
     EXPECT_EQ(At(511, 4095), 0x0800);
 }
 
+// Direct rows land at the direct stride; a row longer than the stride runs on
+// into the next. Only what lies on the 512 rows is written, however far the
+// rectangle reaches past them.
+TEST_F(GuardedStagingTest, DirectRectanglesPastTheEdgesWriteOnlyInside) {
+    const std::vector<std::uint16_t> data(2 * 30010, 0x0001);  // every pixel becomes 0x0400
+    const struct {
+        int x, y, w, h;
+        Landing first, last;
+    } cases[] = {
+        {10, -30000, 2, 30010, {0, 10}, {9, 11}},   // rows 0..9 of a tall image from far above
+        {10, 500, 2, 30000, {500, 10}, {511, 11}},  // a tall image off the bottom
+        {50, -3, 3, 5, {0, 50}, {1, 52}},
+        {100, -1, 5000, 1, {0, 0}, {0, 1003}},      // from a row above, running on into row 0
+        {100, 510, 5000, 3, {510, 100}, {511, 4095}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " size " << c.w << " x " << c.h);
+        Refill();
+        EXPECT_EQ(Upload(c.x, c.y, c.w, c.h, data.data()), 1);
+        EXPECT_TRUE(GuardsIntact());
+        EXPECT_EQ(At(c.first.row, c.first.column), 0x0400);
+        EXPECT_EQ(At(c.last.row, c.last.column), 0x0400);
+        const int before = c.first.row * kStride + c.first.column - 1, after = c.last.row * kStride + c.last.column + 1;
+        if (before >= 0) {
+            EXPECT_EQ(surface()[before], kUntouched);
+        }
+        if (after < static_cast<int>(kSurface)) {
+            EXPECT_EQ(surface()[after], kUntouched);
+        }
+    }
+}
+
 }  // namespace

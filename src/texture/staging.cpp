@@ -1,5 +1,6 @@
 #include "texture/staging.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -112,11 +113,19 @@ void UploadDirect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h
                   const std::uint8_t* data) {
     const std::int64_t stride = hostMemory.directStride;
     const std::int64_t limit = stride * kStagingRows;
-    std::int64_t rowStart = stride * y + (x < 320 ? x : 4 * static_cast<std::int64_t>(x));
-    for (std::int32_t row = 0; row < h; ++row, rowStart += stride, data += 2 * static_cast<std::int64_t>(w)) {
+    // With no surface, or an empty rectangle, nothing lands.
+    if (stride <= 0 || w <= 0 || h <= 0) return;
+    const std::int64_t start = stride * y + (x < 320 ? x : 4 * static_cast<std::int64_t>(x));
+    // Row r runs over [start + r * stride, + w): the rows that reach the
+    // surface are found once, the first whose run ends past 0 and the last
+    // that starts before its end, and only those are walked.
+    const std::int64_t first = start + w > 0 ? 0 : (-w - start) / stride + 1;
+    const std::int64_t last = start < limit ? std::min<std::int64_t>(h - 1, (limit - 1 - start) / stride) : -1;
+    const std::int64_t rowBytes = 2 * static_cast<std::int64_t>(w);
+    for (std::int64_t row = first; row <= last; ++row) {
+        const std::int64_t rowStart = start + row * stride;
         const Span run = Inside(rowStart, w, limit);
-        if (run.to > run.from)
-            SwapRun(hostMemory.staging + rowStart + run.from, data + 2 * run.from, run.to - run.from);
+        SwapRun(hostMemory.staging + rowStart + run.from, data + row * rowBytes + 2 * run.from, run.to - run.from);
     }
 }
 
