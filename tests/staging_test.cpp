@@ -228,6 +228,15 @@ TEST_F(StagingTest, MoveTargetsPickACellOrNone) {
     }
 }
 
+struct Landing {
+    int row, column;
+};
+
+struct EdgeCase {
+    int x, y, w, h;
+    Landing first, last;  // the first and last pixels written, in memory order
+};
+
 // The surface with wide guard zones on both sides, so that a write past
 // either end is seen rather than corrupting memory.
 class GuardedStagingTest : public PluginTest {
@@ -253,70 +262,17 @@ protected:
                std::all_of(memory.end() - kGuard, memory.end(), same);
     }
 
-    std::vector<std::uint16_t> memory = std::vector<std::uint16_t>(kGuard + kSurface + kGuard, kUntouched);
-};
-
-struct Landing {
-    int row, column;
-};
-
-TEST_F(GuardedStagingTest, IndexedRectanglesPastTheEdgesWriteOnlyInside) {
-    ColorTable table(0x00);
-    table.Set(1, 0x0001);  // every pixel becomes 0x0400
-    table.Capture();
-    const std::vector<std::uint8_t> data(2 * 30000 * 2, 0x11);
-    const struct {
-        int x, y, w, h;
-        Landing first, last;
-    } cases[] = {
-        {-3, 5, 4, 1, {5, 0}, {5, 3}},
-        {-5000, 3, 5010, 1, {3, 0}, {3, 39}},
-        {1020, 5, 8, 1, {5, 4080}, {5, 4095}},
-        {10, 510, 1, 60, {510, 40}, {511, 43}},
-        {10, -2, 1, 3, {0, 40}, {0, 43}},
-        {1000, 511, 30000, 1, {511, 4000}, {511, 4095}},
-    };
-    for (const auto& c : cases) {
+    // Uploads the rectangle onto a fresh surface: `pixel` lands at both ends
+    // and nothing is written before the first, after the last or in the guards.
+    void ExpectOnlyInside(const EdgeCase& c, const void* data, int result, std::uint16_t pixel) {
         SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " size " << c.w << " x " << c.h);
         Refill();
-        EXPECT_EQ(Upload(c.x, c.y, c.w, c.h, data.data()), 0);
+        EXPECT_EQ(Upload(c.x, c.y, c.w, c.h, data), result);
         EXPECT_TRUE(GuardsIntact());
-        EXPECT_EQ(At(c.first.row, c.first.column), 0x0400);
-        EXPECT_EQ(At(c.last.row, c.last.column), 0x0400);
-    }
-    ColorTable wide(0x01);
-    wide.Set(0x11, 0x0002);  // -> 0x0800
-    wide.Capture(256);
-    Refill();
-    Upload(1000, 511, 30000, 1, data.data());
-    EXPECT_TRUE(GuardsIntact());
-    EXPECT_EQ(At(511, 4000), 0x0800);
-    EXPECT_EQ(At(511, 4095), 0x0800);
-}
-
-// Direct rows land at the direct stride; a row longer than the stride runs on
-// into the next. Only what lies on the 512 rows is written, however far the
-// rectangle reaches past them.
-TEST_F(GuardedStagingTest, DirectRectanglesPastTheEdgesWriteOnlyInside) {
-    const std::vector<std::uint16_t> data(2 * 30010, 0x0001);  // every pixel becomes 0x0400
-    const struct {
-        int x, y, w, h;
-        Landing first, last;
-    } cases[] = {
-        {10, -30000, 2, 30010, {0, 10}, {9, 11}},   // rows 0..9 of a tall image from far above
-        {10, 500, 2, 30000, {500, 10}, {511, 11}},  // a tall image off the bottom
-        {50, -3, 3, 5, {0, 50}, {1, 52}},
-        {100, -1, 5000, 1, {0, 0}, {0, 1003}},      // from a row above, running on into row 0
-        {100, 510, 5000, 3, {510, 100}, {511, 4095}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " size " << c.w << " x " << c.h);
-        Refill();
-        EXPECT_EQ(Upload(c.x, c.y, c.w, c.h, data.data()), 1);
-        EXPECT_TRUE(GuardsIntact());
-        EXPECT_EQ(At(c.first.row, c.first.column), 0x0400);
-        EXPECT_EQ(At(c.last.row, c.last.column), 0x0400);
-        const int before = c.first.row * kStride + c.first.column - 1, after = c.last.row * kStride + c.last.column + 1;
+        EXPECT_EQ(At(c.first.row, c.first.column), pixel);
+        EXPECT_EQ(At(c.last.row, c.last.column), pixel);
+        const int before = c.first.row * kStride + c.first.column - 1;
+        const int after = c.last.row * kStride + c.last.column + 1;
         if (before >= 0) {
             EXPECT_EQ(surface()[before], kUntouched);
         }
@@ -324,6 +280,43 @@ TEST_F(GuardedStagingTest, DirectRectanglesPastTheEdgesWriteOnlyInside) {
             EXPECT_EQ(surface()[after], kUntouched);
         }
     }
+
+    std::vector<std::uint16_t> memory = std::vector<std::uint16_t>(kGuard + kSurface + kGuard, kUntouched);
+};
+
+TEST_F(GuardedStagingTest, IndexedRectanglesPastTheEdgesWriteOnlyInside) {
+    ColorTable table(0x00);
+    table.Set(1, 0x0001);  // every pixel becomes 0x0400
+    table.Capture();
+    const std::vector<std::uint8_t> data(2 * 30000 * 2, 0x11);
+    const EdgeCase cases[] = {
+        {-3, 5, 4, 1, {5, 0}, {5, 3}},
+        {-5000, 3, 5010, 1, {3, 0}, {3, 39}},
+        {1020, 5, 8, 1, {5, 4080}, {5, 4095}},
+        {10, 510, 1, 60, {510, 40}, {511, 43}},
+        {10, -2, 1, 3, {0, 40}, {0, 43}},
+        {1000, 511, 30000, 1, {511, 4000}, {511, 4095}},
+    };
+    for (const EdgeCase& c : cases) ExpectOnlyInside(c, data.data(), 0, 0x0400);
+    ColorTable wide(0x01);
+    wide.Set(0x11, 0x0002);  // -> 0x0800
+    wide.Capture(256);
+    ExpectOnlyInside({1000, 511, 30000, 1, {511, 4000}, {511, 4095}}, data.data(), 0, 0x0800);
+}
+
+// Direct rows land at the direct stride; a row longer than the stride runs on
+// into the next. Only what lies on the 512 rows is written, however far the
+// rectangle reaches past them.
+TEST_F(GuardedStagingTest, DirectRectanglesPastTheEdgesWriteOnlyInside) {
+    const std::vector<std::uint16_t> data(2 * 30010, 0x0001);  // every pixel becomes 0x0400
+    const EdgeCase cases[] = {
+        {10, -30000, 2, 30010, {0, 10}, {9, 11}},   // rows 0..9 of a tall image from far above
+        {10, 500, 2, 30000, {500, 10}, {511, 11}},  // a tall image off the bottom
+        {50, -3, 3, 5, {0, 50}, {1, 52}},
+        {100, -1, 5000, 1, {0, 0}, {0, 1003}},  // from a row above, running on into row 0
+        {100, 510, 5000, 3, {510, 100}, {511, 4095}},
+    };
+    for (const EdgeCase& c : cases) ExpectOnlyInside(c, data.data(), 1, 0x0400);
 }
 
 }  // namespace
