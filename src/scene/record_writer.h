@@ -156,23 +156,11 @@ template <bool textured, int count, typename Fetch>
     record.vertexCount = static_cast<std::int16_t>(count);
     EachConstant([&](auto k) {
         const PacketVertex& p = vertices[(k + count - 2) % count];
-        GrVertex& to = record.vertices[k];
-        to.x = static_cast<float>(static_cast<double>(p.x + offsetX) * shared.scaleX + kSnapOffset);
-        to.y = static_cast<float>(static_cast<double>(p.y + offsetY) * shared.scaleY + kSnapOffset);
-        to.r = shared.shade[p.r];
-        to.g = shared.shade[p.g];
-        to.b = shared.shade[p.b];
-        to.a = shared.alpha;
-        to.oow = 1.0f;
-        if (textured) {
-            // The one-texel pull toward the mean of the texel coordinates:
-            // "u > mean" is "count * u > sum", exact in integers.
-            const int u = p.u + (count * p.u > sumU ? -1 : 1);
-            const int v = p.v + (count * p.v > sumV ? -1 : 1);
-            to.tmuvtx[0].sow = static_cast<float>(u);
-            to.tmuvtx[0].tow = static_cast<float>(v) * shared.tScale;
-            to.tmuvtx[0].oow = 1.0f;
-        }
+        // The one-texel pull toward the mean of the texel coordinates:
+        // "u > mean" is "count * u > sum", exact in integers.
+        const int u = textured ? p.u + (count * p.u > sumU ? -1 : 1) : 0;
+        const int v = textured ? p.v + (count * p.v > sumV ? -1 : 1) : 0;
+        WriteVertex<textured>(record.vertices[k], {p.x + offsetX, p.y + offsetY, 0, u, v, p.r, p.g, p.b}, shared);
     }, kVertices);
     AppendRecord(look.blendEntry, slot);
 }
