@@ -122,21 +122,25 @@ void ClipPolygonY(const ClipList& in, ClipList& out) {
 }
 
 ClippedPolygon ClipInput() {
+    const bool withinY = Within<true>(clipInput, drawState.clipTop, drawState.clipBottom);
+    return ClipInputTested(withinY, withinY && Within<false>(clipInput, drawState.clipLeft, drawState.clipRight));
+}
+
+// A stage that would only rotate the list is not run: the list is read from
+// one place further back instead.
+ClippedPolygon ClipInputTested(bool withinY, bool withinX) {
     const int count = clipInput.count;
     if (count <= 0) return {clipFinal.vertices, 0, 0};
-    // A stage that would only rotate the list is not run: the list is read
-    // from one place further back instead.
-    const ClipList* list = &clipInput;
-    int first = count - 1;
-    if (!Within<true>(clipInput, drawState.clipTop, drawState.clipBottom)) {
-        ClipPolygonY(clipInput, clipIntermediate);
-        list = &clipIntermediate;
-        first = 0;
+    if (withinY) {
+        if (withinX) return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
+        ClipPolygon<false>(clipInput, clipFinal, drawState.clipLeft, drawState.clipRight, count - 1);
+        return {clipFinal.vertices, clipFinal.count, 0};
     }
-    const int left = list->count;
-    if (left > 0 && Within<false>(*list, drawState.clipLeft, drawState.clipRight))
-        return {list->vertices, left, first > 0 ? first - 1 : left - 1};
-    ClipPolygon<false>(*list, clipFinal, drawState.clipLeft, drawState.clipRight, first);
+    ClipPolygonY(clipInput, clipIntermediate);
+    const int left = clipIntermediate.count;
+    if (left > 0 && Within<false>(clipIntermediate, drawState.clipLeft, drawState.clipRight))
+        return {clipIntermediate.vertices, left, left - 1};
+    ClipPolygonX(clipIntermediate, clipFinal);
     return {clipFinal.vertices, clipFinal.count, 0};
 }
 

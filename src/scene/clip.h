@@ -44,6 +44,10 @@ struct ClippedPolygon {
 // final list, but read from wherever it lies after the stages that cut.
 ClippedPolygon ClipInput();
 
+// ClipInput for a caller that has already tested every input vertex against
+// top..bottom (`withinY`) and left..right (`withinX`), bounds included.
+ClippedPolygon ClipInputTested(bool withinY, bool withinX);
+
 // The clip rectangle as a test of points. Inside means left <= x <= right and
 // top <= y <= bottom. With the bounds in order, each test is one unsigned
 // comparison of differences taken modulo 2^32: x - left is then at most
@@ -52,7 +56,7 @@ ClippedPolygon ClipInput();
 struct InsideTest {
     std::int32_t left, top;
     std::uint32_t width, height;
-    bool ordered;
+    bool orderedX, orderedY;
 };
 
 inline std::uint32_t UnsignedOffset(std::int32_t value, std::int32_t from) {
@@ -61,22 +65,19 @@ inline std::uint32_t UnsignedOffset(std::int32_t value, std::int32_t from) {
 
 inline InsideTest InsideTestOf(const DrawState& state) {
     return {state.clipLeft, state.clipTop, UnsignedOffset(state.clipRight, state.clipLeft),
-            UnsignedOffset(state.clipBottom, state.clipTop),
-            state.clipRight >= state.clipLeft && state.clipBottom >= state.clipTop};
+            UnsignedOffset(state.clipBottom, state.clipTop), state.clipRight >= state.clipLeft,
+            state.clipBottom >= state.clipTop};
 }
 
 // Without the bounds' order, which the caller tests once for all points.
-inline bool Holds(const InsideTest& test, std::int32_t x, std::int32_t y) {
-    // Both compared, no branch between them.
-    const bool inX = UnsignedOffset(x, test.left) <= test.width;
-    const bool inY = UnsignedOffset(y, test.top) <= test.height;
-    return inX & inY;
-}
+inline bool HoldsX(const InsideTest& test, std::int32_t x) { return UnsignedOffset(x, test.left) <= test.width; }
+inline bool HoldsY(const InsideTest& test, std::int32_t y) { return UnsignedOffset(y, test.top) <= test.height; }
 
 inline bool Inside(const ClipVertex* vertices, int n) {
     const InsideTest test = InsideTestOf(drawState);
-    bool inside = test.ordered;
-    for (int i = 0; i < n; ++i) inside &= Holds(test, vertices[i].x, vertices[i].y);
+    bool inside = test.orderedX && test.orderedY;
+    // Both compared, no branch between them.
+    for (int i = 0; i < n; ++i) inside &= HoldsX(test, vertices[i].x) & HoldsY(test, vertices[i].y);
     return inside;
 }
 

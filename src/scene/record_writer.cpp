@@ -15,8 +15,8 @@ void AppendPolygonRecord(const ClippedPolygon& polygon, Transparency look, std::
         WriteRecord<false>(polygon, look, slot, tScale);
 }
 
-void AppendClippedInput(const Transparency& look, std::int32_t slot, float tScale) {
-    const ClippedPolygon polygon = ClipInput();
+void AppendClippedInput(const Transparency& look, std::int32_t slot, float tScale, bool withinY, bool withinX) {
+    const ClippedPolygon polygon = ClipInputTested(withinY, withinX);
     if (polygon.count == 0) return;
     // The pull does not depend on where the polygon starts.
     if (slot != kUntexturedSlot) PullTexCoords(polygon.vertices, polygon.count);

@@ -103,7 +103,9 @@ inline void WriteRecord(const ClippedPolygon& polygon, Transparency look, std::i
 
 // The clipper's path of AppendPacketPolygon: the input list is cut by both
 // stages and what is left, if anything, appended.
-void AppendClippedInput(const Transparency& look, std::int32_t slot, float tScale);
+// `withinY` and `withinX` say whether every input vertex lies within each
+// pair of bounds, as the packet path has found.
+void AppendClippedInput(const Transparency& look, std::int32_t slot, float tScale, bool withinY, bool withinX);
 
 // A vertex as its packet gives it: the host point before the draw offset,
 // texture coordinates and colour bytes.
@@ -132,34 +134,34 @@ template <bool textured, int count, typename Fetch>
     constexpr auto kVertices = std::make_integer_sequence<int, count>{};
     const std::int32_t offsetX = drawState.offsetX, offsetY = drawState.offsetY;
     const InsideTest test = InsideTestOf(drawState);
-    bool inside = test.ordered;
+    bool withinX = test.orderedX, withinY = test.orderedY;
     int sumU = 0, sumV = 0;
     // Read once, before any record is written: the packet is host memory the
     // compiler must assume a float store could change.
     PacketVertex vertices[count];
     EachConstant([&](auto k) {
         const PacketVertex p = vertices[k] = fetch(k);
-        inside &= Holds(test, p.x + offsetX, p.y + offsetY);
+        withinX &= HoldsX(test, p.x + offsetX);
+        withinY &= HoldsY(test, p.y + offsetY);
         sumU += p.u;
         sumV += p.v;
     }, kVertices);
-    if (!inside) {
+    if (!(withinX & withinY)) {
         EachConstant([&](auto k) {
             const PacketVertex& p = vertices[k];
             clipInput.vertices[k] = {p.x + offsetX, p.y + offsetY, 0, p.u, p.v, p.r, p.g, p.b};
         }, kVertices);
         clipInput.count = static_cast<std::int16_t>(count);
-        return AppendClippedInput(look, slot, tScale);
+        return AppendClippedInput(look, slot, tScale, withinY, withinX);
     }
     SceneRecord& record = NextRecord();
     const RecordLook shared = RecordLookOf(look, tScale);
     record.vertexCount = static_cast<std::int16_t>(count);
     EachConstant([&](auto k) {
         const PacketVertex& p = vertices[(k + count - 2) % count];
-        // The one-texel pull toward the mean of the texel coordinates:
-        // "u > mean" is "count * u > sum", exact in integers.
-        const int u = textured ? p.u + (count * p.u > sumU ? -1 : 1) : 0;
-        const int v = textured ? p.v + (count * p.v > sumV ? -1 : 1) : 0;
+        // Packet texels are the usual case of the pull.
+        const int u = textured ? PullUsual(p.u, count, sumU) : 0;
+        const int v = textured ? PullUsual(p.v, count, sumV) : 0;
         WriteVertex<textured>(record.vertices[k], {p.x + offsetX, p.y + offsetY, 0, u, v, p.r, p.g, p.b}, shared);
     }, kVertices);
     AppendRecord(look.blendEntry, slot);
