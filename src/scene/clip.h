@@ -76,8 +76,11 @@ inline bool HoldsY(const InsideTest& test, std::int32_t y) { return UnsignedOffs
 inline bool Inside(const ClipVertex* vertices, int n) {
     const InsideTest test = InsideTestOf(drawState);
     bool inside = test.orderedX && test.orderedY;
-    // Both compared, no branch between them.
-    for (int i = 0; i < n; ++i) inside &= HoldsX(test, vertices[i].x) & HoldsY(test, vertices[i].y);
+    // Every point compared, no branch between them.
+    for (int i = 0; i < n; ++i) {
+        inside &= HoldsX(test, vertices[i].x);
+        inside &= HoldsY(test, vertices[i].y);
+    }
     return inside;
 }
 
