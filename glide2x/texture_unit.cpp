@@ -4,6 +4,11 @@
 
 namespace {
 
+// Whether a unit gives its local input unchanged (FUNCTION_LOCAL, not
+// inverted): X starts at 0, scales to 0 and gets the local value added, which
+// the clamp leaves as it is.
+bool PassesLocal(const CombineUnit& u) { return u.zeroOther && !u.subtractLocal && u.add == 1 && !u.invert; }
+
 int AddressTexel(std::int64_t index, int size, bool wrap) {
     if (wrap) return static_cast<int>(index & (size - 1));  // sizes are powers of two
     if (index < 0) return 0;
@@ -88,6 +93,7 @@ void TextureUnit::Setup(const StandinTmuState& tmu, const StandinTexMemory& memo
     const StandinTexCombine& c = tmu.combine;
     rgb_ = MakeCombineUnit(c.rgbFunction, c.rgbFactor, c.rgbInvert, true, "texture colour combine", problems);
     alpha_ = MakeCombineUnit(c.alphaFunction, c.alphaFactor, c.alphaInvert, true, "texture alpha combine", problems);
+    passThrough_ = PassesLocal(rgb_) && PassesLocal(alpha_);
 }
 
 Rgba TextureUnit::Sample(std::int64_t s, std::int64_t t, bool bilinear) const {
@@ -115,6 +121,7 @@ Rgba TextureUnit::Sample(std::int64_t s, std::int64_t t, bool bilinear) const {
 
 Rgba TextureUnit::Output(std::int64_t s, std::int64_t t, bool bilinear) const {
     const Rgba texel = Sample(s, t, bilinear);
+    if (passThrough_) return texel;
     const auto rgb = [&](int local) {
         return CombineChannel(rgb_, local, 0, texel.a, CombineFactor(rgb_, local, 0, texel.a, 0));
     };
