@@ -27,6 +27,13 @@ target_include_directories(trace_format_test PRIVATE ${PROJECT_SOURCE_DIR}/src $
 target_link_libraries(trace_format_test PRIVATE GTest::gtest_main)
 gtest_discover_tests(trace_format_test)
 
+# The combine units' arithmetic, built in (the library keeps it hidden).
+add_executable(combine_test ${PROJECT_SOURCE_DIR}/tests/combine_test.cpp
+  ${PROJECT_SOURCE_DIR}/glide2x/texture_unit.cpp ${PROJECT_SOURCE_DIR}/glide2x/texture_layout.cpp)
+target_include_directories(combine_test PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/glide2x)
+target_link_libraries(combine_test PRIVATE GTest::gtest_main)
+gtest_discover_tests(combine_test)
+
 # The validation layer, one violation per row.
 add_executable(validation_test ${PROJECT_SOURCE_DIR}/tests/validation_test.cpp)
 target_link_libraries(validation_test PRIVATE glide2x GTest::gtest_main)

@@ -4,11 +4,6 @@
 
 namespace {
 
-// Whether a unit gives its local input unchanged (FUNCTION_LOCAL, not
-// inverted): X starts at 0, scales to 0 and gets the local value added, which
-// the clamp leaves as it is.
-bool PassesLocal(const CombineUnit& u) { return u.zeroOther && !u.subtractLocal && u.add == 1 && !u.invert; }
-
 int AddressTexel(std::int64_t index, int size, bool wrap) {
     if (wrap) return static_cast<int>(index & (size - 1));  // sizes are powers of two
     if (index < 0) return 0;
@@ -49,6 +44,11 @@ CombineUnit MakeCombineUnit(FxI32 function, FxI32 factor, FxBool invert, bool tm
         problems.push_back(std::string(unitName) + " factor " + std::to_string(factor) + " (drawn as ZERO)");
     }
     u.invert = invert != 0;
+    if (!u.subtractLocal && !u.invert) {
+        if (!u.zeroOther && u.add == 0) u.shape = CombineUnit::kScaleOther;
+        // X starts at 0 and scales to 0; the local value added is all there is.
+        if (u.zeroOther && u.add == 1) u.shape = CombineUnit::kLocal;
+    }
     return u;
 }
 
@@ -93,7 +93,7 @@ void TextureUnit::Setup(const StandinTmuState& tmu, const StandinTexMemory& memo
     const StandinTexCombine& c = tmu.combine;
     rgb_ = MakeCombineUnit(c.rgbFunction, c.rgbFactor, c.rgbInvert, true, "texture colour combine", problems);
     alpha_ = MakeCombineUnit(c.alphaFunction, c.alphaFactor, c.alphaInvert, true, "texture alpha combine", problems);
-    passThrough_ = PassesLocal(rgb_) && PassesLocal(alpha_);
+    passThrough_ = rgb_.shape == CombineUnit::kLocal && alpha_.shape == CombineUnit::kLocal;
 }
 
 Rgba TextureUnit::Sample(std::int64_t s, std::int64_t t, bool bilinear) const {

@@ -80,6 +80,10 @@ struct CombineUnit {
     int factorSource = 0;   // 0 zero, 1 local, 2 other alpha, 3 local alpha, 4 texture alpha
     bool oneMinus = false;  // the factor is 255 - source
     bool invert = false;
+    // The two functions drivers use most, told apart once: SCALE_OTHER and
+    // LOCAL, neither inverted. Their inputs (0..255) keep them within
+    // 0..255, so they need neither the other steps nor the clamp.
+    enum Shape { kGeneral, kScaleOther, kLocal } shape = kGeneral;
 };
 
 // Builds the unit for `function`, `factor`, `invert`; appends a line to
@@ -105,6 +109,8 @@ inline int CombineFactor(const CombineUnit& u, int local, int otherAlpha, int lo
 // One channel through a combine unit: X = other (or 0), X -= local, X =
 // (X * (m + 1)) >> 8, X += local or the local alpha, clamp to 0..255, invert.
 inline int CombineChannel(const CombineUnit& u, int local, int other, int localAlpha, int m) {
+    if (u.shape == CombineUnit::kScaleOther) return (other * (m + 1)) >> 8;
+    if (u.shape == CombineUnit::kLocal) return local;
     int x = u.zeroOther ? 0 : other;
     if (u.subtractLocal) x -= local;
     x = (x * (m + 1)) >> 8;  // arithmetic shift: floor for negative X
@@ -155,5 +161,5 @@ private:
     bool wrapS_ = false, wrapT_ = false;
     bool magBilinear_ = false, minBilinear_ = false;
     CombineUnit rgb_, alpha_;
-    bool passThrough_ = false;  // both units give their local input unchanged
+    bool passThrough_ = false;  // both units give the texel unchanged
 };
