@@ -98,6 +98,7 @@ void TextureUnit::Setup(const StandinTmuState& tmu, const StandinTexMemory& memo
 
 Rgba TextureUnit::Sample(std::int64_t s, std::int64_t t, bool bilinear) const {
     constexpr int kOne = 1 << kTexCoordFractionBits;
+    if (!Readable()) return {0, 0, 0, 0};  // as every texel, so any mix of them
     std::int64_t u = s >> lod_;  // texels of the sampled level
     std::int64_t v = t >> lod_;
     if (!bilinear) {

@@ -137,9 +137,10 @@ public:
     Rgba Output(std::int64_t s, std::int64_t t, bool bilinear) const;
 
 private:
-    Rgba Texel(int x, int y) const {
+    // Inlined into Sample, which fetches four at a time and has already
+    // checked that texels can be read at all (Readable).
+    [[gnu::always_inline]] Rgba Texel(int x, int y) const {
         Rgba out{0, 0, 0, 0};
-        if (!formatKnown_ || memory_ == nullptr) return out;
         const std::uint64_t address =
             base_ + (std::uint64_t(y) * static_cast<std::uint64_t>(width_) + static_cast<std::uint64_t>(x)) *
                         static_cast<std::uint64_t>(bytes_);
@@ -149,6 +150,9 @@ private:
         DecodeTexel(format_, word, &out);
         return out;
     }
+
+    // Texels read as 0 in a format not decoded or from memory never written.
+    bool Readable() const { return formatKnown_ && memory_ != nullptr; }
 
     const std::uint8_t* memory_ = nullptr;  // null: texture memory never written (reads 0)
     std::uint32_t limit_ = 0;
