@@ -137,8 +137,9 @@ public:
     Rgba Output(std::int64_t s, std::int64_t t, bool bilinear) const;
 
 private:
-    // Inlined into Sample, which fetches four at a time and has already
-    // checked that texels can be read at all (Readable).
+    // Inlined into Sample, which fetches four at a time and returns early
+    // when none can be read (Readable). The limit alone keeps every read
+    // inside the memory: it is 0 for memory never written.
     [[gnu::always_inline]] Rgba Texel(int x, int y) const {
         Rgba out{0, 0, 0, 0};
         const std::uint64_t address =
