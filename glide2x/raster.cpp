@@ -183,6 +183,14 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2) 
         }
     }
     for (int k = 0; k < used; ++k) it[k].Setup(edges, area);
+    // Only the iterators that change along a row are stepped per pixel: a
+    // value with no step keeps its quotient and its remainder (below the
+    // area from the row's start), as flat colours and a constant alpha do;
+    // depth is stepped only when it is read.
+    int stepping[kIterators];
+    int steppingCount = 0;
+    for (int k = 0; k < used; ++k)
+        if ((it[k].stepQ != 0 || it[k].stepR != 0) && (k != kZ || depth)) stepping[steppingCount++] = k;
     if (textured) {
         // Magnification when one pixel steps at most one texel of the sampled
         // level along x and y (from the per-corner s and t).
@@ -236,7 +244,7 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2) 
                 for (int i = 0; i < 3; ++i) w[i] += -16 * edges[i].ey;
             }
             pipe.Shade(static_cast<int>(px), static_cast<int>(py), f, bilinear);
-            for (int k = 0; k < used; ++k) it[k].Next(area);
+            for (int i = 0; i < steppingCount; ++i) it[stepping[i]].Next(area);
         }
     }
 }

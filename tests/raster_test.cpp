@@ -60,6 +60,41 @@ TEST_F(Raster, CoverageOfASmallTriangle) {
     EXPECT_EQ(Grid(8, 8), expected);
 }
 
+// Row 0 of a triangle over the whole window whose value rises along x only:
+// (0, 0) and (0, 200) at the low end, (320, 0) at the high end. Pixel x's
+// centre is x + 0.5, so the value there is low + (high - low) (x + 0.5) / 320.
+TEST_F(Raster, ValuesChangingAlongARowAreSteppedEveryPixel) {
+    // Red from 7.96875 to 8.03125 (4096ths 32640 and 32896): 0.8 of a 4096th
+    // a pixel, less than one whole step. It reaches 8 (32768) where
+    // 256 (x + 0.5) / 320 >= 128, at x = 160; 565 red is r >> 3.
+    {
+        const GrVertex a = V(0, 0, 7.96875f, 0, 0), b = V(320, 0, 8.03125f, 0, 0), c = V(0, 200, 7.96875f, 0, 0);
+        grDrawTriangle(&a, &b, &c);
+        const std::vector<std::uint16_t> pixels = Pixels();
+        EXPECT_EQ(pixels[0], 0);
+        EXPECT_EQ(pixels[159], 0);
+        EXPECT_EQ(pixels[160], C565(1, 0, 0));
+        EXPECT_EQ(pixels[300], C565(1, 0, 0));
+    }
+    // Depth from 0 to 65535 (1048560 sixteenths) read as the alpha unit's
+    // local input (its top 8 bits), which the colour unit outputs
+    // (LOCAL_ALPHA): at x = 160 the depth is 1048560 * 160.5 / 320 / 16 =
+    // 32869, whose top bits are 128; at x = 0 it is 102, top bits 0.
+    {
+        grBufferClear(0, 0, 0);
+        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_DEPTH,
+                       GR_COMBINE_OTHER_CONSTANT, 0);
+        grColorCombine(GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
+                       GR_COMBINE_OTHER_ITERATED, 0);
+        GrVertex a = V(0, 0), b = V(320, 0), c = V(0, 200);
+        a.ooz = 0, b.ooz = 65535, c.ooz = 0;
+        grDrawTriangle(&a, &b, &c);
+        const std::vector<std::uint16_t> pixels = Pixels();
+        EXPECT_EQ(pixels[0], 0);
+        EXPECT_EQ(pixels[160], C565(128 >> 3, 128 >> 2, 128 >> 3));
+    }
+}
+
 TEST_F(Raster, StateTheModelLacksIsReportedAndDrawnAsZero) {
     // Colour factor 5 (TEXTURE_RGB) draws as ZERO: (200 * 1) >> 8 = 0.
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_RGB, GR_COMBINE_LOCAL_ITERATED,
