@@ -43,9 +43,10 @@ bool PerChannel(FxI32 code, bool source) {
            (!source && code == GR_BLEND_ALPHA_SATURATE);
 }
 
-}  // namespace
-
-std::uint16_t DitherTo565(int r, int g, int b, int x, int y, int mode) {
+// 8-bit channels to one RGB 565 pixel at (x, y) of the window with the
+// GR_DITHER_ mode: 0 truncation, 1 the 2x2 matrix, 2 the 4x4 matrix. Inlined
+// into the pixel path, which calls it for every pixel.
+[[gnu::always_inline]] inline std::uint16_t DitherTo565(int r, int g, int b, int x, int y, int mode) {
     if (mode != GR_DITHER_2x2 && mode != GR_DITHER_4x4) return Rgb565(r, g, b);
     const int d = mode == GR_DITHER_4x4 ? kDither4x4[y & 3][x & 3] : kDither2x2[y & 1][x & 1];
     const int r5 = (2 * r - (r >> 4) + (r >> 7) + d) >> 4;
@@ -53,6 +54,8 @@ std::uint16_t DitherTo565(int r, int g, int b, int x, int y, int mode) {
     const int b5 = (2 * b - (b >> 4) + (b >> 7) + d) >> 4;
     return static_cast<std::uint16_t>((r5 << 11) | (g6 << 5) | b5);
 }
+
+}  // namespace
 
 PixelPipeline::PixelPipeline(const char* caller) {
     StandinDevice& device = Device();

@@ -15,10 +15,6 @@ struct Fragment {
     std::int64_t s, t;     // texture coordinates, kTexCoordFractionBits fraction bits
 };
 
-// 8-bit channels to one RGB 565 pixel at (x, y) of the window with the
-// GR_DITHER_ mode: 0 truncation, 1 the 2x2 matrix, 2 the 4x4 matrix.
-std::uint16_t DitherTo565(int r, int g, int b, int x, int y, int mode);
-
 class PixelPipeline {
 public:
     // Reads the state; every state the model does not have is reported once
