@@ -93,7 +93,6 @@ void TextureUnit::Setup(const StandinTmuState& tmu, const StandinTexMemory& memo
     const StandinTexCombine& c = tmu.combine;
     rgb_ = MakeCombineUnit(c.rgbFunction, c.rgbFactor, c.rgbInvert, true, "texture colour combine", problems);
     alpha_ = MakeCombineUnit(c.alphaFunction, c.alphaFactor, c.alphaInvert, true, "texture alpha combine", problems);
-    passThrough_ = rgb_.shape == CombineUnit::kLocal && alpha_.shape == CombineUnit::kLocal;
 }
 
 Rgba TextureUnit::Sample(std::int64_t s, std::int64_t t, bool bilinear) const {
@@ -122,7 +121,8 @@ Rgba TextureUnit::Sample(std::int64_t s, std::int64_t t, bool bilinear) const {
 
 Rgba TextureUnit::Output(std::int64_t s, std::int64_t t, bool bilinear) const {
     const Rgba texel = Sample(s, t, bilinear);
-    if (passThrough_) return texel;
+    // Both units passing their local input give the texel unchanged.
+    if (rgb_.shape == CombineUnit::kLocal && alpha_.shape == CombineUnit::kLocal) return texel;
     const auto rgb = [&](int local) {
         return CombineChannel(rgb_, local, 0, texel.a, CombineFactor(rgb_, local, 0, texel.a, 0));
     };

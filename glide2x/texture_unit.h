@@ -166,5 +166,4 @@ private:
     bool wrapS_ = false, wrapT_ = false;
     bool magBilinear_ = false, minBilinear_ = false;
     CombineUnit rgb_, alpha_;
-    bool passThrough_ = false;  // both units give the texel unchanged
 };

@@ -12,7 +12,7 @@ using vrastex::ClipVertex;
 using vrastex::clipInput;
 using vrastex::clipFinal;
 using vrastex::ClipInputList;
-using vrastex::ClipInputPolygon;
+using vrastex::ClipInput;
 using vrastex::ClippedPolygon;
 using vrastex::ClipPolygonX;
 using vrastex::ClipEdgeX;
@@ -111,7 +111,7 @@ TEST_F(ClipTest, ShortcutsGiveWhatTheStagesGive) {
             clipInput.count = static_cast<std::int16_t>(c.polygon.size());
         };
         fill();
-        const ClippedPolygon shortcut = ClipInputPolygon();
+        const ClippedPolygon shortcut = ClipInput();
         std::vector<std::tuple<int, int, int>> drawn, staged;
         for (int j = 0; j < shortcut.count; ++j) {
             const ClipVertex& v = shortcut.vertices[(shortcut.first + j) % shortcut.count];

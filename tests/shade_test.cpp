@@ -42,7 +42,7 @@ TEST_F(ShadeTest, TextureCoordinatesMoveOneTexelTowardTheirMean) {
     };
     for (const auto& c : cases) {
         SetFinalTexCoords(c.in);
-        PullTexCoords(static_cast<int>(c.in.size()));
+        PullTexCoords(clipFinal.vertices, static_cast<int>(c.in.size()));
         EXPECT_EQ(FinalTexCoords(static_cast<int>(c.in.size())), c.out);
         EXPECT_EQ(clipFinal.vertices[0].x, 100);  // nothing else moves
         EXPECT_EQ(clipFinal.vertices[0].r, 1);

@@ -91,18 +91,6 @@ void ClipPolygon(const ClipList& in, ClipList& out, std::int32_t low, std::int32
     out.count = static_cast<std::int16_t>(n);
 }
 
-// Whether every vertex lies within a stage's bounds, where the stage would
-// only rotate the list by one place.
-template <bool onY>
-bool Within(const ClipList& list, std::int32_t low, std::int32_t high) {
-    bool within = true;
-    for (int i = 0; i < list.count; ++i) {
-        const std::int32_t c = onY ? list.vertices[i].y : list.vertices[i].x;
-        within &= c >= low && c <= high;
-    }
-    return within;
-}
-
 }  // namespace
 
 void ClipEdgeX(const ClipVertex& a, const ClipVertex& b, ClipVertex& out, std::int16_t bound) {
@@ -122,12 +110,13 @@ void ClipPolygonY(const ClipList& in, ClipList& out) {
 }
 
 ClippedPolygon ClipInput() {
-    const bool withinY = Within<true>(clipInput, drawState.clipTop, drawState.clipBottom);
-    return ClipInputTested(withinY, withinY && Within<false>(clipInput, drawState.clipLeft, drawState.clipRight));
+    const WithinBounds within = WithinBoundsOf(clipInput.vertices, clipInput.count);
+    return ClipInputTested(within.y, within.x);
 }
 
 // A stage that would only rotate the list is not run: the list is read from
-// one place further back instead.
+// one place further back instead. A polygon within both pairs of bounds is
+// the input list itself, read from two places on.
 ClippedPolygon ClipInputTested(bool withinY, bool withinX) {
     const int count = clipInput.count;
     if (count <= 0) return {clipFinal.vertices, 0, 0};
@@ -138,7 +127,7 @@ ClippedPolygon ClipInputTested(bool withinY, bool withinX) {
     }
     ClipPolygonY(clipInput, clipIntermediate);
     const int left = clipIntermediate.count;
-    if (left > 0 && Within<false>(clipIntermediate, drawState.clipLeft, drawState.clipRight))
+    if (left > 0 && WithinBoundsOf(clipIntermediate.vertices, left).x)
         return {clipIntermediate.vertices, left, left - 1};
     ClipPolygonX(clipIntermediate, clipFinal);
     return {clipFinal.vertices, clipFinal.count, 0};

@@ -73,28 +73,22 @@ inline InsideTest InsideTestOf(const DrawState& state) {
 inline bool HoldsX(const InsideTest& test, std::int32_t x) { return UnsignedOffset(x, test.left) <= test.width; }
 inline bool HoldsY(const InsideTest& test, std::int32_t y) { return UnsignedOffset(y, test.top) <= test.height; }
 
-inline bool Inside(const ClipVertex* vertices, int n) {
+// Whether every vertex of a list lies within left..right (`x`) and within
+// top..bottom (`y`): where a clip stage would only rotate the list by one
+// place. An empty list lies within both.
+struct WithinBounds {
+    bool x, y;
+};
+
+inline WithinBounds WithinBoundsOf(const ClipVertex* vertices, int n) {
     const InsideTest test = InsideTestOf(drawState);
-    bool inside = test.orderedX && test.orderedY;
+    WithinBounds within = {test.orderedX, test.orderedY};
     // Every point compared, no branch between them.
     for (int i = 0; i < n; ++i) {
-        inside &= HoldsX(test, vertices[i].x);
-        inside &= HoldsY(test, vertices[i].y);
+        within.x &= HoldsX(test, vertices[i].x);
+        within.y &= HoldsY(test, vertices[i].y);
     }
-    return inside;
-}
-
-// The input list clipped: the final list, or for a polygon wholly inside the
-// rectangle (bounds included) the input list in the order the stages would
-// have given it. Most polygons lie wholly inside: each stage then appends
-// every vertex after its predecessor, rotating the list by one place, so the
-// result is the input list itself read from two places on: no walk, and no
-// vertex copied.
-inline ClippedPolygon ClipInputPolygon() {
-    const int count = clipInput.count;
-    if (count > 0 && Inside(clipInput.vertices, count))
-        return {clipInput.vertices, count, count >= 2 ? count - 2 : 0};
-    return ClipInput();
+    return within;
 }
 
 }  // namespace vrastex

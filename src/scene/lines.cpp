@@ -66,7 +66,7 @@ void DrawLineGouraud(const void* packet) {
                    ReadU8(packet, 13), ReadU8(packet, 14));
     clipInput.count = 2;
     // A line is kept whole or not at all: only when clipping leaves both ends.
-    const ClippedPolygon line = ClipInputPolygon();
+    const ClippedPolygon line = ClipInput();
     if (line.count != 2) return;
     AppendPolygonRecord(line, TransparencyFor(ReadU8(packet, 7)), kUntexturedSlot, 0.0f);
 }

@@ -9,10 +9,6 @@ namespace vrastex {
 
 namespace {
 
-// Quadrilateral packets list their corners top-left, top-right, bottom-left,
-// bottom-right; walking 2, 0, 1, 3 goes round the outline.
-constexpr int kQuadWalk[4] = {2, 0, 1, 3};
-
 std::uint8_t CodeOf(const void* packet) { return ReadU8(packet, 7); }
 
 void BeginPacket(const void* packet) { drawState.fullBright = CodeOf(packet) & kCodeFullBright; }
@@ -45,7 +41,6 @@ void DrawGouraudPolygon(const void* packet) {
     });
 }
 
-constexpr int kTriangleWalk[3] = {0, 1, 2};
 // Stored in the opposite rotation to DrawFlat: the host's Gouraud triangles
 // come with the other winding.
 constexpr int kGouraudTriangleWalk[3] = {0, 2, 1};

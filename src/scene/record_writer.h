@@ -114,6 +114,12 @@ struct PacketVertex {
     std::uint8_t u, v, r, g, b;
 };
 
+// The order a packet's points are walked in. Quadrilateral packets list their
+// corners top-left, top-right, bottom-left, bottom-right; walking 2, 0, 1, 3
+// goes round the outline.
+inline constexpr int kQuadWalk[4] = {2, 0, 1, 3};
+inline constexpr int kTriangleWalk[3] = {0, 1, 2};
+
 // Calls step(std::integral_constant<int, 0>{}) .. for n - 1: each step sees
 // its vertex index as a constant, so field offsets fold into the code.
 template <typename Step, int... k>
@@ -149,7 +155,7 @@ template <bool textured, int count, typename Fetch>
     if (!(withinX & withinY)) {
         EachConstant([&](auto k) {
             const PacketVertex& p = vertices[k];
-            clipInput.vertices[k] = {p.x + offsetX, p.y + offsetY, 0, p.u, p.v, p.r, p.g, p.b};
+            SetInputVertex(k, p.x, p.y, p.u, p.v, p.r, p.g, p.b);
         }, kVertices);
         clipInput.count = static_cast<std::int16_t>(count);
         return AppendClippedInput(look, slot, tScale, withinY, withinX);

@@ -30,8 +30,6 @@ void PullTexCoordsWide(ClipVertex* vertices, int count) {
 
 }  // namespace
 
-void PullTexCoords(int count) { PullTexCoords(clipFinal.vertices, count); }
-
 void PullTexCoords(ClipVertex* vertices, int n) {
     if (n <= 0) return;
     const TexelSums sums = TexelSumsOf(vertices, n);

@@ -66,11 +66,8 @@ inline std::int32_t PullUsual(std::int32_t coordinate, int n, std::int32_t sum) 
     return coordinate + (n * coordinate > sum ? -1 : 1);
 }
 
-// Moves u and v of the first `count` final vertices one texel toward their
-// mean.
-void PullTexCoords(int count);
-
-// The same on any `n` vertices; the pull does not depend on their order.
+// Moves u and v of `n` vertices one texel toward their mean; the pull does
+// not depend on their order.
 void PullTexCoords(ClipVertex* vertices, int n);
 
 }  // namespace vrastex

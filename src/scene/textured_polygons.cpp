@@ -62,8 +62,6 @@ int ApplyRedirect(void* packet, const TexturedLayout& layout) {
 // One instance per packet layout, so that every field offset is a constant.
 template <const TexturedLayout& layout>
 void DrawTextured(void* packet) {
-    static constexpr int kQuadWalk[4] = {2, 0, 1, 3};
-    static constexpr int kTriangleWalk[3] = {0, 1, 2};
     const std::uint16_t pageWord = ReadU16(packet, layout.pageWordOffset);
     const std::uint8_t code = ReadU8(packet, 7);
     drawState.blendMode = BlendModeOf(pageWord);

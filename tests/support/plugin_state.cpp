@@ -45,6 +45,7 @@ void ResetPluginState(int sceneRecords) {
     std::memset(scene.records, 0, sizeof scene.records[0] * records);
     std::memset(scene.blendModes, 0, sizeof scene.blendModes[0] * records);
     std::memset(scene.textureSlots, 0, sizeof scene.textureSlots[0] * records);
+    std::memset(scene.vertexCounts, 0, sizeof scene.vertexCounts[0] * records);
     scene.count = scene.verticesSentEarly = 0;
     scene.cardOpen = 0;
     drawState = DrawState{};
