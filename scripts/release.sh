@@ -102,44 +102,58 @@ cat >"$stage/README.md" <<EOF
 # vrastex $version
 
 vrastex is a renderer plug-in for 32-bit Windows: \`vrastex.dll\` draws a
-host program's pictures on a 3Dfx card through Glide 2.x, which it loads at
-run time from \`glide2x.dll\`.
+host program's pictures through Glide 2.x, which it loads at run time from
+\`glide2x.dll\`: a 3Dfx card's driver, another Glide 2.x library, or the
+software Glide in this package.
 
 ## Contents
 
 | file | what |
 |---|---|
-| \`vrastex.dll\` | the plug-in: 34 exports, x86 (P6 instruction set, x87 floating point), imports only \`LoadLibraryA\` and \`GetProcAddress\` from KERNEL32.dll |
-| \`glide2x.dll\` | the project's Glide 2.x stand-in: all 121 Glide 2.x entry points in software, with a call log; for trying the plug-in without a 3Dfx card |
+| \`vrastex.dll\` | the plug-in: 34 exports, x86 (P6 instruction set, x87 floating point), imports only \`LoadLibraryA\` and \`GetProcAddress\` from KERNEL32.dll; writes no messages |
+| \`diagnostic/vrastex.dll\` | the same plug-in built with messages: says why Glide cannot be used, through \`OutputDebugStringA\` |
+| \`glide2x.dll\` | the project's Glide 2.x in software: shows the pictures in a window, for playing without a 3Dfx card |
 | \`vrastex-replay.exe\` | plays a replay script (a captured session) through \`vrastex.dll\` and the Glide library it finds, writing every frame as a PNG; \`--trace FILE\` writes the Glide calls through the tracer |
-| \`tracer/glide2x.dll\` | the Glide tracer: put it beside the host in place of the card's \`glide2x.dll\`, renamed \`glide2x-real.dll\`; it writes every Glide call to \`glide2x-trace.txt\` beside the host (or the file \`VRASTEX_GLIDE_TRACE\` names) and forwards it |
-| \`capture/vrastex.dll\` | the capture plug-in: put it in place of \`vrastex.dll\`, renamed \`vrastex-real.dll\`; it records the host's session into a replay script |
+| \`tracer/glide2x.dll\` | the Glide tracer: writes every Glide call to \`glide2x-trace.txt\` beside the host and forwards it to \`glide2x-real.dll\` |
+| \`capture/vrastex.dll\` | the capture plug-in: records the host's session into a replay script and forwards it to \`vrastex-real.dll\` |
 | \`x64/\` | the same programs built for 64-bit Windows |
 | \`LICENSE\` | MIT licence |
 | \`SHA256SUMS\` | SHA-256 of every other file (\`sha256sum -c SHA256SUMS\`) |
 
 ## Installing
 
-Copy \`vrastex.dll\` into the host program's folder (or wherever the host
-loads its renderer plug-ins from). With a 3Dfx card, the \`glide2x.dll\` of
-the card's driver must be where Windows finds DLLs (the host's folder or the
-system folder); do not copy the stand-in over it. Without a card, put the
-stand-in \`glide2x.dll\` beside \`vrastex.dll\`: the host then runs, and
-nothing is shown on screen.
+Copy \`vrastex.dll\` into the host program's folder, in place of the plug-in
+it replaces. It keeps no settings. Then, for Glide:
 
-The plug-in keeps no settings: the host passes the screen resolution and the
-texture filtering choice when it opens the card. When it cannot use Glide (no
-\`glide2x.dll\`, a missing entry point, no board, no screen) it says why
-through the debugger output, which DebugView shows.
+- With a 3Dfx card, the driver's \`glide2x.dll\` is used. Do not copy this
+  package's \`glide2x.dll\` over it.
+- With another Glide 2.x library (a wrapper that exports the decorated
+  stdcall names, such as \`_grDrawLine@8\`), put it beside the host as
+  \`glide2x.dll\`.
+- Without a card, put this package's \`glide2x.dll\` beside the host. It
+  shows the pictures in the host's window (or in a window of its own),
+  scaled by whole factors; Alt+Enter switches to full screen (F11 too, in
+  its own window). \`VRASTEX_GLIDE_WINDOW=host|own|none\` chooses the window,
+  \`VRASTEX_GLIDE_THREADS=N\` the number of drawing threads.
+
+## When Glide cannot be used
+
+\`vrastex.dll\` says nothing about why. Put \`diagnostic/vrastex.dll\` in its
+place, run Sysinternals DebugView with *Capture Win32* on, and start the
+host: each reason is one line beginning \`vrastex:\`. Put the product
+\`vrastex.dll\` back afterwards.
 
 ## Reporting a wrong picture
 
-1. Capture the session with \`capture/vrastex.dll\`.
-2. Trace the Glide calls with \`tracer/glide2x.dll\` in front of your card's
-   Glide, or replay the capture through it: \`vrastex-replay.exe --trace
-   trace.txt session.replay\` (the replay finds \`glide2x.dll\` beside itself or
-   in the system folders, and reads every frame back from the card).
-3. Send the capture, the trace and the frames.
+1. Capture the session: rename \`vrastex.dll\` to \`vrastex-real.dll\`, put
+   \`capture/vrastex.dll\` beside it, play until the wrong picture has been
+   shown, and quit. The capture is \`vrastex-capture.replay\` and
+   \`vrastex-capture.bin\` in the host's working directory.
+2. Trace the Glide calls: put the Glide library in use in the host's folder
+   as \`glide2x-real.dll\` and \`tracer/glide2x.dll\` beside it. The trace is
+   \`glide2x-trace.txt\` in the host's folder.
+3. Send the capture files, the trace, the frame number where the picture
+   goes wrong, and which Glide library and card you use.
 EOF
 (
     cd "$stage"
