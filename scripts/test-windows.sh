@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows builds and what can be checked of them on Linux:
-#   1. the win32 preset (the i686 release DLL), checked by scripts/check-dll.sh;
-#   2. the win64 preset (x86_64 vrastex.dll, glide2x.dll, vrastex-replay.exe),
-#      vrastex.dll checked by scripts/check-dll.sh --x64;
+#   1. the win32 preset (the i686 release DLL and its diagnostic build),
+#      checked by scripts/check-dll.sh (and --diagnostic);
+#   2. the win64 preset (x86_64 vrastex.dll, diagnostic/vrastex.dll,
+#      glide2x.dll, vrastex-replay.exe), both plug-ins checked by
+#      scripts/check-dll.sh --x64 (and --diagnostic);
 #   3. the demo under Wine: vrastex-replay.exe with nothing beside it but
 #      vrastex.dll and glide2x.dll plays examples/demo.replay in a fresh Wine
 #      prefix, and its Glide trace and every frame PNG must be byte-identical
@@ -25,16 +27,18 @@ die() {
     exit 1
 }
 
-step "win32 preset: i686 vrastex.dll"
+step "win32 preset: i686 vrastex.dll and diagnostic/vrastex.dll"
 cmake --preset win32 -DVRASTEX_WERROR="$werror"
 cmake --build --preset win32
 bash scripts/check-dll.sh build-win32/vrastex.dll
+bash scripts/check-dll.sh --diagnostic build-win32/diagnostic/vrastex.dll
 
-step "win64 preset: x86_64 vrastex.dll, glide2x.dll, vrastex-replay.exe"
+step "win64 preset: x86_64 vrastex.dll, diagnostic/vrastex.dll, glide2x.dll, vrastex-replay.exe"
 cmake --preset win64 -DVRASTEX_WERROR="$werror"
 cmake --build --preset win64
 bash scripts/check-dll.sh --x64 build-win64/vrastex.dll
-for file in vrastex.dll glide2x.dll vrastex-replay.exe; do
+bash scripts/check-dll.sh --x64 --diagnostic build-win64/diagnostic/vrastex.dll
+for file in vrastex.dll diagnostic/vrastex.dll glide2x.dll vrastex-replay.exe; do
     [[ -f build-win64/$file ]] || die "build-win64/$file was not built"
 done
 # The program runs beside the two DLLs alone: no other DLL but Windows' own.
