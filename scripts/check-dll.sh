@@ -4,10 +4,13 @@
 #   - a DLL for the expected machine (i386 by default, x86-64 with --x64);
 #   - exactly the 34 exported names, CalcShifts only under its decorated name,
 #     no @N decoration, no ordinal-only exports;
-#   - imports from KERNEL32.dll only: LoadLibraryA, GetProcAddress and
-#     OutputDebugStringA (why Glide could not be used);
+#   - imports from KERNEL32.dll exactly LoadLibraryA and GetProcAddress, and
+#     holds none of the diagnostic build's messages;
 #   - (i386) no MMX, SSE or later instructions anywhere in the code: P6 + x87;
 #   - a version resource, whose strings are printed.
+# --diagnostic: the plug-in's diagnostic build (diagnostic/vrastex.dll): all
+#   of the above, but it imports OutputDebugStringA as well, the one way it
+#   says why Glide could not be used, and holds those messages.
 # --capture: the capture plug-in (capture/vrastex.dll): the same 34 exports;
 #   imports from KERNEL32.dll only, among its file and library functions (no
 #   C runtime DLL); P6 + x87; no version resource needed.
@@ -20,20 +23,22 @@
 # Needs binutils-mingw-w64-i686 or binutils-mingw-w64-x86-64 (objdump) and
 # binutils (strings).
 #
-# Usage: scripts/check-dll.sh [--x64] [--capture | --tracer | --replay] FILE
+# Usage: scripts/check-dll.sh [--x64] [--diagnostic | --capture | --tracer | --replay] FILE
 set -euo pipefail
 
 usage() {
-    echo "usage: $0 [--x64] [--capture | --tracer | --replay] FILE" >&2
+    echo "usage: $0 [--x64] [--diagnostic | --capture | --tracer | --replay] FILE" >&2
     exit 2
 }
 
 machine=i386
 mode=plugin
+diagnostic=0
 dll=
 while [[ $# -gt 0 ]]; do
     case "$1" in
     --x64) machine=x86-64 ;;
+    --diagnostic) diagnostic=1 ;;
     --capture) mode=capture ;;
     --tracer) mode=tracer ;;
     --replay) mode=replay ;;
@@ -47,6 +52,7 @@ while [[ $# -gt 0 ]]; do
     shift
 done
 [[ -n "$dll" ]] || usage
+[[ $diagnostic -eq 0 || $mode == plugin ]] || usage
 if [[ ! -f "$dll" ]]; then
     echo "check-dll: $dll: no such file" >&2
     exit 1
@@ -88,7 +94,10 @@ expected_exports=(
     pause_render
     unpause_render
 )
-expected_imports=(GetProcAddress LoadLibraryA OutputDebugStringA)
+expected_imports=(GetProcAddress LoadLibraryA)
+((diagnostic)) && expected_imports+=(OutputDebugStringA)
+# Words of the diagnostic build's messages: the plug-in holds none of them.
+messages=("cannot load the Glide library" "has no entry point" "found no 3Dfx board" "could not open the screen")
 # What the capture plug-in and the tracer may take from KERNEL32.dll: files,
 # libraries, the environment, the debugger output. No C runtime.
 allowed_imports=(CloseHandle CreateDirectoryA CreateFileA FlushFileBuffers FreeLibrary GetEnvironmentVariableA
@@ -256,6 +265,20 @@ if [[ $mode == plugin ]]; then
         ok "imported functions: ${expected_imports[*]}"
     else
         fail "imported functions are $(echo $(cat "$tmp/import_names.txt")), expected ${expected_imports[*]}"
+    fi
+    strings -a "$dll" >"$tmp/strings8.txt"
+    found=()
+    for message in "${messages[@]}"; do
+        grep -qF "$message" "$tmp/strings8.txt" && found+=("$message")
+    done
+    if ((diagnostic)) && [[ ${#found[@]} -ne ${#messages[@]} ]]; then
+        fail "the diagnostic build holds only ${#found[@]} of its ${#messages[@]} messages"
+    elif ((diagnostic)); then
+        ok "messages: all ${#messages[@]} present"
+    elif [[ ${#found[@]} -ne 0 ]]; then
+        fail "the plug-in holds messages of the diagnostic build: ${found[*]}"
+    else
+        ok "messages: none (the diagnostic build's are not in it)"
     fi
 else
     printf '%s\n' "${allowed_imports[@]}" | LC_ALL=C sort >"$tmp/allowed_imports.txt"

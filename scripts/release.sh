@@ -2,25 +2,29 @@
 # Builds the Windows release (presets win32 and win64) and packs it:
 #
 #   release/vrastex-<version>/
-#       vrastex.dll          the plug-in (i686, x87, imports KERNEL32.dll only)
+#       vrastex.dll          the plug-in (i686, x87, imports LoadLibraryA and
+#                            GetProcAddress from KERNEL32.dll only)
+#       diagnostic/vrastex.dll  the same plug-in built to say why Glide cannot
+#                            be used (OutputDebugStringA), i686
 #       glide2x.dll          the project's Glide 2.x stand-in, i686, stripped, for
 #                            trying the plug-in without a 3Dfx card
 #       vrastex-replay.exe   the replay host, i686 (loads 32-bit Glide libraries)
 #       tracer/glide2x.dll   the Glide tracer, i686
 #       capture/vrastex.dll  the capture plug-in, i686
 #       x64/                 the same set for 64-bit Windows (vrastex.dll,
-#                            glide2x.dll, vrastex-replay.exe, tracer/, capture/)
+#                            diagnostic/, glide2x.dll, vrastex-replay.exe,
+#                            tracer/, capture/)
 #       README.md            what the package holds and how to install it
 #       LICENSE
 #       SHA256SUMS
 #   release/vrastex-<version>.zip   the folder above
 #
-# Every binary must pass scripts/check-dll.sh in its mode (plug-in, --capture,
-# --tracer, --replay) and glide2x.dll must export every decorated Glide name
-# before anything is packed. The version is the CMake project version. Needs
-# the Debian packages cmake, ninja-build, g++-mingw-w64-i686-win32,
-# g++-mingw-w64-x86-64-win32 (with their binutils), libstb-dev,
-# binutils (strings) and zip (or python3).
+# Every binary must pass scripts/check-dll.sh in its mode (plug-in,
+# --diagnostic, --capture, --tracer, --replay) and glide2x.dll must export
+# every decorated Glide name before anything is packed. The version is the
+# CMake project version. Needs the Debian packages cmake, ninja-build,
+# g++-mingw-w64-i686-win32, g++-mingw-w64-x86-64-win32 (with their
+# binutils), libstb-dev, binutils (strings) and zip (or python3).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,8 +51,8 @@ done
 for dir in "$build" "$build64"; do
     x64=()
     [[ $dir == "$build64" ]] && x64=(--x64)
-    for entry in ":vrastex.dll" "--capture:capture/vrastex.dll" "--tracer:tracer/glide2x.dll" \
-        "--replay:vrastex-replay.exe"; do
+    for entry in ":vrastex.dll" "--diagnostic:diagnostic/vrastex.dll" "--capture:capture/vrastex.dll" \
+        "--tracer:tracer/glide2x.dll" "--replay:vrastex-replay.exe"; do
         mode=${entry%%:*} file=$dir/${entry#*:}
         echo "== Checking $file"
         if [[ ! -f "$file" ]]; then
@@ -88,8 +92,8 @@ echo "ok:   glide2x.dll exports all $expected_count decorated Glide names"
 
 echo "== Assembling $stage"
 rm -rf "$stage" "$out/$name.zip"
-mkdir -p "$stage/tracer" "$stage/capture" "$stage/x64/tracer" "$stage/x64/capture"
-for file in vrastex.dll tracer/glide2x.dll capture/vrastex.dll; do
+mkdir -p "$stage"/{,x64/}{diagnostic,tracer,capture}
+for file in vrastex.dll diagnostic/vrastex.dll tracer/glide2x.dll capture/vrastex.dll; do
     cp "$build/$file" "$stage/$file"
     cp "$build64/$file" "$stage/x64/$file"
 done
@@ -140,7 +144,9 @@ it replaces. It keeps no settings. Then, for Glide:
 
 \`vrastex.dll\` says nothing about why. Put \`diagnostic/vrastex.dll\` in its
 place, run Sysinternals DebugView with *Capture Win32* on, and start the
-host: each reason is one line beginning \`vrastex:\`. Put the product
+host: each reason is one line beginning \`vrastex:\` (no \`glide2x.dll\`, a
+missing entry point, no board, a board type it cannot drive, or a screen
+Glide could not open). Put the product
 \`vrastex.dll\` back afterwards.
 
 ## Reporting a wrong picture

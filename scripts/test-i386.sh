@@ -6,7 +6,10 @@
 # built first) runs under the same qemu-i386 through the tests' PE loader:
 # the integration tests, the binding variants and the demo against the golden
 # frames, once at the DLL's preferred base and once relocated (the pe.* and
-# golden.dll.* tests).
+# golden.dll.* tests). The PE loader supplies only the two imports of the
+# plug-in, so running it checks them too; its diagnostic build
+# (diagnostic/vrastex.dll), which also imports OutputDebugStringA, is loaded
+# by pe.loader. Both DLLs are checked by scripts/check-dll.sh first.
 #
 # Needs the Debian packages g++-multilib, qemu-user, googletest and
 # g++-mingw-w64-i686-win32.
@@ -30,8 +33,12 @@ werror=${VRASTEX_WERROR:-OFF}
 [[ "${CI:-}" == "true" ]] && werror=ON
 
 cmake --preset win32 -DVRASTEX_WERROR="$werror"
-cmake --build --preset win32 --target vrastex
-[[ -f build-win32/vrastex.dll ]] || { echo "test-i386: build-win32/vrastex.dll was not built" >&2; exit 1; }
+cmake --build --preset win32 --target vrastex vrastex_diagnostic
+for dll in build-win32/vrastex.dll build-win32/diagnostic/vrastex.dll; do
+    [[ -f $dll ]] || { echo "test-i386: $dll was not built" >&2; exit 1; }
+done
+bash scripts/check-dll.sh build-win32/vrastex.dll
+bash scripts/check-dll.sh --diagnostic build-win32/diagnostic/vrastex.dll
 
 cmake --preset i386 -DVRASTEX_WERROR="$werror"
 cmake --build --preset i386

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The Windows builds and what can be checked of them on Linux:
-#   1. the win32 preset (the i686 release DLL), checked by scripts/check-dll.sh;
-#   2. the win64 preset (x86_64 vrastex.dll, glide2x.dll, vrastex-replay.exe),
-#      vrastex.dll checked by scripts/check-dll.sh --x64;
+#   1. the win32 preset (the i686 release DLL and its diagnostic build),
+#      checked by scripts/check-dll.sh (and --diagnostic);
+#   2. the win64 preset (x86_64 vrastex.dll, diagnostic/vrastex.dll,
+#      glide2x.dll, vrastex-replay.exe), both plug-ins checked by
+#      scripts/check-dll.sh --x64 (and --diagnostic);
 #   3. the demo under Wine: vrastex-replay.exe with nothing beside it but
 #      vrastex.dll and glide2x.dll plays examples/demo.replay in a fresh Wine
 #      prefix, and its Glide trace and every frame PNG must be byte-identical
-#      to what the Linux build (build/vrastex-replay) writes for the same script.
+#      to what the Linux build (build/vrastex-replay) writes for the same script;
+#   4. with a Glide that finds no board, diagnostic/vrastex.dll says why
+#      through OutputDebugStringA and vrastex.dll says nothing.
 # Step 3 needs Debian's wine64. Under CI (CI=true) its absence is a failure;
 # elsewhere the step is skipped with a message.
 #
@@ -25,16 +29,18 @@ die() {
     exit 1
 }
 
-step "win32 preset: i686 vrastex.dll"
+step "win32 preset: i686 vrastex.dll and diagnostic/vrastex.dll"
 cmake --preset win32 -DVRASTEX_WERROR="$werror"
 cmake --build --preset win32
 bash scripts/check-dll.sh build-win32/vrastex.dll
+bash scripts/check-dll.sh --diagnostic build-win32/diagnostic/vrastex.dll
 
-step "win64 preset: x86_64 vrastex.dll, glide2x.dll, vrastex-replay.exe"
+step "win64 preset: x86_64 vrastex.dll, diagnostic/vrastex.dll, glide2x.dll, vrastex-replay.exe"
 cmake --preset win64 -DVRASTEX_WERROR="$werror"
 cmake --build --preset win64
 bash scripts/check-dll.sh --x64 build-win64/vrastex.dll
-for file in vrastex.dll glide2x.dll vrastex-replay.exe; do
+bash scripts/check-dll.sh --x64 --diagnostic build-win64/diagnostic/vrastex.dll
+for file in vrastex.dll diagnostic/vrastex.dll glide2x.dll vrastex-replay.exe; do
     [[ -f build-win64/$file ]] || die "build-win64/$file was not built"
 done
 # The program runs beside the two DLLs alone: no other DLL but Windows' own.
@@ -178,6 +184,33 @@ if [[ $failures -ne 0 ]]; then
     die "$failures difference(s) between the Linux build and vrastex-replay.exe under Wine"
 fi
 echo "ok:   $same frame PNGs byte-identical between Linux and Wine"
+
+step "diagnostic/vrastex.dll under Wine: why Glide cannot be used"
+# Glide is the tracer with no real library behind it, so every Glide call
+# answers 0 and no board is found. The diagnostic build says so through
+# OutputDebugStringA (Wine's debugstr channel), once per reason; the plug-in
+# itself says nothing.
+diag=build-win64/wine-diagnostic
+# Wine shows each string as a C literal: the line's end is the two characters \n.
+expected_lines='vrastex: fxDetect: Glide found no 3Dfx board (grSstQueryBoards)\n
+vrastex: fxInit: Glide found no 3Dfx board (grSstQueryHardware failed)\n'
+for plugin in diagnostic/vrastex.dll vrastex.dll; do
+    rm -rf "$diag"
+    mkdir -p "$diag"
+    cp build-win64/vrastex-replay.exe "build-win64/$plugin" "$diag/"
+    cp build-win64/tracer/glide2x.dll "$diag/glide2x.dll"
+    WINEDEBUG=-all,+debugstr timeout --kill-after=10 "$timeout" "$wine64" "$diag/vrastex-replay.exe" \
+        --out "$diag/out" examples/demo.replay >"$diag/wine.out" 2>"$diag/wine.err" || true
+    said=$(sed -n 's/.*OutputDebugStringA "\(vrastex: .*\)"$/\1/p' "$diag/wine.err")
+    want=$expected_lines
+    [[ $plugin == vrastex.dll ]] && want=
+    if [[ "$said" != "$want" ]]; then
+        cat "$diag/wine.out" "$diag/wine.err" >&2
+        die "$plugin said '$said' through OutputDebugStringA, expected '$want'"
+    fi
+    echo "ok:   $plugin says $(grep -c . <<<"$said" || true) line(s) when Glide finds no board"
+done
+
 step "the Glide tracer under Wine" && bash scripts/test-windows-tracer.sh
 bash scripts/test-capture-windows.sh  # the capture plug-in, in the same Wine prefix
 echo "test-windows: all checks passed in $((SECONDS - started)) s"

@@ -1,6 +1,6 @@
-// Decimal digits without a C library: the plug-in's diagnostics, the Glide
-// trace text and the capture file all write numbers this way, in code that
-// may link no C runtime.
+// Decimal digits without a C library: the messages of the plug-in's diagnostic
+// build, the Glide trace text and the capture file all write numbers this way,
+// in code that may link no C runtime.
 #pragma once
 
 #include <cstdint>

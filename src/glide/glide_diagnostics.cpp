@@ -1,3 +1,4 @@
+// Built into the diagnostic build only; the plug-in itself has no messages.
 #include "glide/glide_diagnostics.h"
 
 #include "glide/decimal_text.h"

@@ -36,8 +36,9 @@ int OpenGlideLibrary() {
     // The ordinary search path decides: LD_LIBRARY_PATH first, then the
     // directory of the plug-in itself (its RUNPATH is $ORIGIN).
     glideLibrary = dlopen("libglide2x.so", RTLD_NOW | RTLD_LOCAL);
-    if (glideLibrary == nullptr) return vrastex::ExplainGlideFailure(vrastex::kGlideLibraryMissing, 0, 0, dlerror());
-    return 1;
+    if (glideLibrary != nullptr) return 1;
+    return vrastex::ExplainGlideFailure(vrastex::kGlideLibraryMissing, 0, 0,
+                                        vrastex::kSaysWhyGlideFailed ? dlerror() : nullptr);
 }
 
 GlideProc FindGlideProc(int entry) {

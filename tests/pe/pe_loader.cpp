@@ -76,7 +76,7 @@ int CallEntry(const PeImage* image, std::uint32_t reason) {
 }
 
 // Builds the image in `out`; returns the reason for refusing it, or "".
-std::string Map(const std::vector<std::uint8_t>& file, PeImage& out) {
+std::string Map(const std::vector<std::uint8_t>& file, PeImage& out, bool debugOutput) {
     const std::size_t n = file.size();
     const std::uint8_t* f = file.data();
     if (n < 64 || f[0] != 'M' || f[1] != 'Z') return "not an MZ executable";
@@ -166,6 +166,7 @@ std::string Map(const std::vector<std::uint8_t>& file, PeImage& out) {
                 void* address = nullptr;
                 for (const auto& k : kKernel32)
                     if (!strcasecmp(dll, "KERNEL32.dll") && !std::strcmp(name, k.name)) address = k.address;
+                if (!debugOutput && !std::strcmp(name, "OutputDebugStringA")) address = nullptr;
                 if (!address) return "it imports " + std::string(name) + " from " + dll + ", which this loader does not supply";
                 std::memcpy(b + slots, &address, 4);
             }
@@ -205,7 +206,7 @@ std::string Map(const std::vector<std::uint8_t>& file, PeImage& out) {
 
 }  // namespace
 
-PeImage* PeLoad(const char* path, std::string& error) {
+PeImage* PeLoad(const char* path, std::string& error, bool debugOutput) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = std::string(path) + ": cannot be read";
@@ -213,7 +214,7 @@ PeImage* PeLoad(const char* path, std::string& error) {
     }
     const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     PeImage image{};
-    std::string reason = Map(file, image);
+    std::string reason = Map(file, image, debugOutput);
     if (reason.empty() && !CallEntry(&image, 1)) reason = "its entry point refused process attach";
     if (reason.empty()) return new PeImage(image);
     if (image.base) munmap(image.base, image.size);

@@ -10,8 +10,11 @@
 struct PeImage;
 
 // Loads the DLL at `path`, at its preferred base if that is free, relocated
-// otherwise (always relocated when VRASTEX_PE_RELOCATED is set). Null on refusal, with `error` saying why.
-PeImage* PeLoad(const char* path, std::string& error);
+// otherwise (always relocated when VRASTEX_PE_RELOCATED is set). Null on
+// refusal, with `error` saying why. The plug-in imports LoadLibraryA and
+// GetProcAddress alone; OutputDebugStringA, which only its diagnostic build
+// imports, is supplied when `debugOutput` is set and refused otherwise.
+PeImage* PeLoad(const char* path, std::string& error, bool debugOutput = false);
 void PeUnload(PeImage* image);  // process detach, then unmapped
 void* PeExport(const PeImage* image, const char* name);
 unsigned PeBase(const PeImage* image);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pe/pe_loader.h"
+#include "standin.h"
 
 // Calls stdcall `fn` with `words` argument words, esp at the call `skew`
 // bytes below a 16-byte boundary (plus the arguments); returns eax and sets
@@ -131,6 +132,44 @@ TEST(PeLoad, AtThePreferredBaseAndRelocatedTheExportsWork) {
     ASSERT_TRUE(detect && PeExport(moved, "?CalcShifts@@YAXU_DDSURFACEDESC@@@Z"));
     EXPECT_EQ(detect(), 1);
     PeUnload(moved);
+}
+
+// Only the diagnostic build imports OutputDebugStringA, so only a loader
+// that supplies it loads that build; through it, the build says once why
+// Glide failed. The plug-in loads without it and fails the same way.
+TEST(PeLoad, OnlyTheDiagnosticBuildImportsOutputDebugStringA) {
+    const struct {
+        const char* path;
+        bool debugOutput;
+        const char* refused;  // why, or null when it loads
+        const char* said;
+    } cases[] = {
+        {VRASTEX_PE_DLL, false, nullptr, ""},
+        {VRASTEX_PE_DIAGNOSTIC_DLL, false,
+         "imports OutputDebugStringA from KERNEL32.dll, which this loader does not supply", ""},
+        {VRASTEX_PE_DIAGNOSTIC_DLL, true, nullptr, "vrastex: fxDetect: Glide found no 3Dfx board (grSstQueryBoards)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.path << (c.debugOutput ? " with" : " without") << " OutputDebugStringA");
+        std::string error;
+        PeDebugOutput().clear();
+        PeImage* image = PeLoad(c.path, error, c.debugOutput);
+        if (c.refused) {
+            EXPECT_EQ(image, nullptr);
+            EXPECT_NE(error.find(c.refused), std::string::npos) << error;
+            continue;
+        }
+        ASSERT_NE(image, nullptr) << error;
+        auto detect = reinterpret_cast<int (*)()>(PeExport(image, "fxDetect"));
+        ASSERT_NE(detect, nullptr);
+        standinReset();
+        standinSetBoardCount(0);
+        EXPECT_EQ(detect(), 0);
+        EXPECT_EQ(detect(), 0);
+        EXPECT_EQ(PeDebugOutput(), c.said);
+        standinReset();
+        PeUnload(image);
+    }
 }
 
 TEST(PeLoad, DamagedOrUnsupportedImagesAreRefusedByName) {
