@@ -1,6 +1,7 @@
 // Pause and resume: the card is closed with Glide's state saved, reopened at
 // the stored resolution with the state restored, and every texture page is
 // downloaded again from the staging surface as it is then.
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -20,6 +21,15 @@ protected:
     }
     std::uint16_t& At(int row, int column) { return host.staging[row * kStride + column]; }
 };
+
+// The first n calls of the log (fewer if it holds fewer).
+std::vector<std::string> FirstCalls(std::size_t n) {
+    std::vector<std::string> names = CallNames();
+    names.resize(std::min(n, names.size()));
+    return names;
+}
+
+const std::vector<std::string> kResumeSteps = {"grSstControl", "grSstWinOpen", "grGlideSetState"};
 
 TEST_F(PauseTest, PauseSavesTheStateClosesAndReturnsTheControlResult) {
     for (int result : {1, 0}) {
@@ -71,9 +81,8 @@ TEST_F(PauseTest, PauseAndResumeAfterAFailedInitMakeTheirCalls) {
         EXPECT_EQ(CallNames(), (std::vector<std::string>{"grGlideGetState", "grSstWinClose", "grSstControl"}));
         standinClearLog();
         unpause_render();
-        EXPECT_EQ(CallNames().front(), "grSstControl");
+        EXPECT_EQ(FirstCalls(3), kResumeSteps);
         EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 8, 0, 0, 0, 2, 0}));
-        EXPECT_EQ(CountCalls("grGlideSetState"), 1);
         EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 17);
         EXPECT_EQ(standinScreenWidth(), 800);
     }
@@ -126,10 +135,7 @@ TEST_F(PauseTest, ResumeAfterInitOrShutdownInThePauseMakesItsCalls) {
         c.between();
         standinClearLog();
         unpause_render();
-        const auto names = CallNames();
-        ASSERT_GE(names.size(), 3u);
-        EXPECT_EQ((std::vector<std::string>(names.begin(), names.begin() + 3)),
-                  (std::vector<std::string>{"grSstControl", "grSstWinOpen", "grGlideSetState"}));
+        EXPECT_EQ(FirstCalls(3), kResumeSteps);
         EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 17);
         EXPECT_TRUE(SameGlideState(before, GlideStateSnapshot()));
         standinClearLog();
