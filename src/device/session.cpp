@@ -1,3 +1,4 @@
+// The session layer; the rule its guards keep is written in session.h.
 #include "device/session.h"
 
 #include "device/device.h"
@@ -16,8 +17,9 @@ namespace {
 
 // Closing, pausing and resuming come after fxInit in a host's order ("fxInit:
 // binds Glide if needed, and opens the card" is its second step). Before a
-// grGlideInit (no fxInit yet, or only ones whose binding failed) and after
-// fxGlideShutdown no Glide is running to take their calls. A failed fxInit
+// grGlideInit (no fxInit yet; or only ones whose binding failed, which leave
+// no table to call through) and after fxGlideShutdown no Glide is running to
+// take their calls. A failed fxInit
 // that got as far as grGlideInit leaves Glide running, and these exports make
 // their calls after it.
 bool GlideRunning() { return session.glideRunning != 0; }
@@ -43,7 +45,7 @@ int SessionInit(int resolutionIndex, int pointSampled) {
 }
 
 int SessionShutdown() {
-    if (!GlideRunning()) return 1;
+    if (!GlideRunning()) return 1;  // nothing to close: see GlideRunning
     // A pause stays pending: the next unpause_render makes its calls.
     scene.cardOpen = 0;
     return CloseCard();
@@ -56,7 +58,7 @@ void SessionGlideShutdown() {
 }
 
 int SessionPause() {
-    if (!GlideRunning()) return 0;
+    if (!GlideRunning()) return 0;  // nothing to give up: see GlideRunning
     scene.cardOpen = 0;
     session.paused = 1;
     return PauseRender();
