@@ -46,9 +46,12 @@ StandinTmuState* TmuState(const char* caller, FxI32 tmu) {
     return nullptr;
 }
 
+// After a grSstWinOpen that failed, calls that need a window draw nothing but
+// are no error: a caller may go on as if the window were there.
 bool RequireWindow(const char* caller) {
-    if (Device().screen.open) return true;
-    ReportError(std::string(caller) + ": no window open");
+    const StandinScreen& screen = Device().screen;
+    if (screen.open) return true;
+    if (!screen.openFailed) ReportError(std::string(caller) + ": no window open");
     return false;
 }
 
@@ -62,13 +65,6 @@ bool Is16BitLfbFormat(FxU32 format) {
 }
 
 bool Drawing() { return Script().drawing; }
-
-// Colours above 255 that the plug-in sends on purpose: its flat lines double
-// the host colour without a clamp (up to 510), exactly as the plug-in they
-// replace does. Glide clamps iterated colours, so the line comes out at full
-// intensity; grDrawLine alone accepts them.
-constexpr float kLineColourCeiling = 510.0f;
-constexpr float kColourCeiling = 255.0f;
 
 // Largest block whose pixels the log copies (4096 x 4096).
 constexpr std::uint64_t kMaxCopiedPixels = 4096u * 4096u;
@@ -114,7 +110,6 @@ grSstWinOpen(FxU32 hWnd, FxI32 resolution, FxI32 refresh, FxI32 colorFormat, FxI
              int auxBuffers) {
     Record(GLIDE_grSstWinOpen, hWnd, resolution, refresh, colorFormat, origin, FxI32{colorBuffers},
            FxI32{auxBuffers});
-    CheckNoWindow(GLIDE_grSstWinOpen);
     CheckEnum(GLIDE_grSstWinOpen, "resolution", resolution, GlideEnum::Resolution);
     CheckEnum(GLIDE_grSstWinOpen, "refresh", refresh, GlideEnum::Refresh);
     CheckEnum(GLIDE_grSstWinOpen, "colour format", colorFormat, GlideEnum::ColorFormat);
@@ -123,8 +118,13 @@ grSstWinOpen(FxU32 hWnd, FxI32 resolution, FxI32 refresh, FxI32 colorFormat, FxI
         ReportError("grSstWinOpen: " + std::to_string(colorBuffers) + " colour and " + std::to_string(auxBuffers) +
                     " aux buffers");
     }
+    // An open while a window is open reopens it; one that fails leaves no window.
     const int result = Script().winOpenResult;
-    if (!result) return result;
+    if (!result) {
+        CloseScreen();
+        Device().screen.openFailed = true;
+        return result;
+    }
     int width, height;
     if (!ResolutionSize(resolution, &width, &height)) {
         ReportError("grSstWinOpen: no resolution " + std::to_string(resolution));
@@ -297,7 +297,7 @@ GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vl
                 ReportError("grDrawPolygon: index " + std::to_string(ilist[i]));
                 continue;
             }
-            CheckVertex(GLIDE_grDrawPolygon, "vertex", &vlist[ilist[i]], kColourCeiling);
+            CheckVertex(GLIDE_grDrawPolygon, "vertex", &vlist[ilist[i]]);
         }
     }
     if (CallsObserved()) {
@@ -313,9 +313,9 @@ GLIDE_EXPORT(void) grDrawPolygon(int count, const int* ilist, const GrVertex* vl
 
 GLIDE_EXPORT(void) grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
     CheckLifecycle(GLIDE_grDrawTriangle);
-    CheckVertex(GLIDE_grDrawTriangle, "a", a, kColourCeiling);
-    CheckVertex(GLIDE_grDrawTriangle, "b", b, kColourCeiling);
-    CheckVertex(GLIDE_grDrawTriangle, "c", c, kColourCeiling);
+    CheckVertex(GLIDE_grDrawTriangle, "a", a);
+    CheckVertex(GLIDE_grDrawTriangle, "b", b);
+    CheckVertex(GLIDE_grDrawTriangle, "c", c);
     if (CallsObserved()) {
         StandinCall& call = Begin(GLIDE_grDrawTriangle, static_cast<const void*>(a),
                                   static_cast<const void*>(b), static_cast<const void*>(c));
@@ -421,8 +421,8 @@ GLIDE_EXPORT(FxU32) grSstScreenHeight(void) {
 
 GLIDE_EXPORT(void) grDrawLine(const GrVertex* a, const GrVertex* b) {
     CheckLifecycle(GLIDE_grDrawLine);
-    CheckVertex(GLIDE_grDrawLine, "a", a, kLineColourCeiling);
-    CheckVertex(GLIDE_grDrawLine, "b", b, kLineColourCeiling);
+    CheckVertex(GLIDE_grDrawLine, "a", a);
+    CheckVertex(GLIDE_grDrawLine, "b", b);
     if (CallsObserved()) {
         StandinCall& call = Begin(GLIDE_grDrawLine, static_cast<const void*>(a), static_cast<const void*>(b));
         AddVertex(call, a);
@@ -437,7 +437,7 @@ GLIDE_EXPORT(void) grDrawPolygonVertexList(int count, const GrVertex* vlist) {
     CheckLifecycle(GLIDE_grDrawPolygonVertexList);
     CheckPolygonCount(GLIDE_grDrawPolygonVertexList, count);
     if (vlist && count > 0 && count <= STANDIN_MAX_VERTICES) {
-        for (int i = 0; i < count; ++i) CheckVertex(GLIDE_grDrawPolygonVertexList, "vertex", &vlist[i], kColourCeiling);
+        for (int i = 0; i < count; ++i) CheckVertex(GLIDE_grDrawPolygonVertexList, "vertex", &vlist[i]);
     }
     if (CallsObserved()) {
         StandinCall& call =

@@ -88,9 +88,11 @@ STANDIN_API int standinTexMemoryWritten(int tmu);
 STANDIN_API int standinReadAuxBuffer(std::uint16_t* out, int capacity);
 
 // Uses of Glide that the real library would reject or treat as fatal: a call
-// that needs a window while none is open, a TMU or buffer that does not
-// exist, a null record, a download that leaves TMU memory, an LFB source
-// format the stand-in does not model.
+// that needs a window (clears, swaps, drawing, LFB writes) while none is open,
+// a TMU or buffer that does not exist, a null record, a download that leaves
+// TMU memory, an LFB source format the stand-in does not model. After a
+// grSstWinOpen that failed, until the next grSstWinClose, grGlideShutdown or
+// open, calls that need a window draw nothing and are no error.
 // Each is kept as one line of text until standinReset or standinClearErrors.
 STANDIN_API int standinErrorCount(void);
 STANDIN_API const char* standinErrorText(int index);
@@ -98,14 +100,17 @@ STANDIN_API void standinClearErrors(void);
 
 // The validation layer (on after load and after standinReset) adds to those
 // errors every call a Glide 2.x library would not accept: any call but
-// grGlideInit and grSstQueryBoards while Glide is not initialised, an
-// enumerated argument outside Glide's values, a second grSstWinOpen, a
-// polygon of fewer than 3 or more than 16 vertices, a vertex with a position,
-// oow, sow or tow that is not finite or a colour or alpha outside 0..255
-// (0..510 on grDrawLine, for the plug-in's flat lines), a texture below
-// grTexMinAddress, beyond grTexMaxAddress + 8 or across the 2 MiB line, an
-// LFB write leaving the screen, and a pointer whose bytes lie outside the
-// declared memory. Tests that drive Glide outside a session switch it off.
+// grGlideInit, grSstQueryBoards and grGlideShutdown while Glide is not
+// initialised, an enumerated argument outside Glide's values, a polygon of
+// fewer than 3 or more than 16 vertices, a vertex with a position, colour,
+// alpha, oow, sow or tow that is not finite, a texture below grTexMinAddress,
+// beyond grTexMaxAddress + 8 or across the 2 MiB line, an LFB write leaving
+// the screen, and a pointer whose bytes lie outside the declared memory.
+// A real Glide takes, and so does the layer: colours and alpha of any finite
+// size (the card clamps iterated colours), grGlideShutdown without
+// grGlideInit, grSstWinClose with no window, and a grSstWinOpen while a
+// window is open (a reopen). Tests that drive Glide outside a session switch
+// it off.
 STANDIN_API void standinSetValidation(int on);
 // Memory the caller owns or hands to the plug-in. Once any is declared, the
 // bytes Glide reads through a pointer (texels, LFB source, vertices, index

@@ -92,6 +92,7 @@ std::uint16_t Rgb555To565(std::uint16_t pixel) {
 void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxBuffers) {
     StandinScreen& screen = Device().screen;
     screen.open = true;
+    screen.openFailed = false;
     screen.width = width;
     screen.height = height;
     screen.colorFormat = colorFormat;
@@ -113,6 +114,7 @@ void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxB
 void CloseScreen() {
     StandinScreen& screen = Device().screen;
     screen.open = false;
+    screen.openFailed = false;
     screen.width = 0;
     screen.height = 0;
     screen.frontIndex = 0;

@@ -95,6 +95,7 @@ StandinRenderState DefaultRenderState(int screenWidth, int screenHeight);
 // The screen opened by grSstWinOpen. Buffers are row-major, row 0 at the top.
 struct StandinScreen {
     bool open = false;
+    bool openFailed = false;  // the last grSstWinOpen failed and nothing closed it since
     int width = 0;
     int height = 0;
     FxI32 colorFormat = 0;  // GR_COLORFORMAT_*

@@ -22,8 +22,8 @@ void ResetValidation();
 void DeclareMemory(const void* base, std::uint64_t bytes);
 void ForgetMemory();
 
-// Call order: only grGlideInit and grSstQueryBoards may come before
-// grGlideInit or after grGlideShutdown. Called first by every entry point.
+// Call order: only grGlideInit, grSstQueryBoards and grGlideShutdown may come
+// before grGlideInit or after grGlideShutdown. Called first by every entry point.
 void CheckLifecycle(GlideEntry entry);
 
 // Families of enumerated arguments.
@@ -54,9 +54,9 @@ enum class GlideEnum {
 };
 void CheckEnum(GlideEntry entry, const char* argument, FxI32 value, GlideEnum kind);
 
-// x, y, oow, colours, alpha and both texture triples finite; colours and
-// alpha within 0..colourCeiling; the vertex in declared memory.
-void CheckVertex(GlideEntry entry, const char* argument, const GrVertex* vertex, float colourCeiling);
+// x, y, oow, colours, alpha and both texture triples finite (colours of any
+// size: the card clamps them); the vertex in declared memory.
+void CheckVertex(GlideEntry entry, const char* argument, const GrVertex* vertex);
 // A polygon: 3 to 16 vertices (the most a scene record holds).
 void CheckPolygonCount(GlideEntry entry, int count);
 
@@ -70,5 +70,3 @@ void CheckTexturePlacement(GlideEntry entry, FxI32 tmu, FxU32 start, std::uint64
 void CheckMemory(GlideEntry entry, const char* argument, const void* pointer, std::uint64_t bytes);
 // An LFB write: inside the open screen, rows at least the width apart.
 void CheckLfbRegion(GlideEntry entry, FxU32 x, FxU32 y, FxU32 w, FxU32 h, FxI32 stride);
-// grSstWinOpen while a window is open.
-void CheckNoWindow(GlideEntry entry);

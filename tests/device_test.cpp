@@ -151,6 +151,38 @@ TEST_F(DeviceTest, DetectReportsWhetherABoardIsPresent) {
     EXPECT_EQ(CountCalls("grGlideInit"), 0);
 }
 
+// fxGlideShutdown binds again and ends Glide, also when fxDetect was the
+// only call before it: grGlideShutdown needs no grGlideInit.
+TEST_F(DeviceTest, GlideShutdownAfterDetectEndsGlide) {
+    for (int boards : {0, 1}) {
+        SCOPED_TRACE(boards);
+        standinReset();
+        ResetPluginState();
+        standinSetBoardCount(boards);
+        EXPECT_EQ(fxDetect(), boards);
+        fxGlideShutdown();
+        EXPECT_EQ(CallNames(), (std::vector<std::string>{"grSstQueryBoards", "grGlideShutdown"}));
+    }
+}
+
+// fxInit on an open card makes exactly its own calls (no close first), and
+// each fxShutdown rewinds the allocator and closes, also on a closed card.
+TEST_F(DeviceTest, InitOnAnOpenCardAndShutdownTwiceMakeTheirOwnCalls) {
+    OpenAt(3);
+    ASSERT_EQ(fxInit(0, 5, 0), 1);
+    const std::vector<std::string> open = {
+        "grSstSelect",   "grSstWinOpen",  "grRenderBuffer", "grCullMode",      "grTexClampMode",
+        "grTexFilterMode", "grTexCombine", "grBufferClear",  "grBufferSwap",    "grBufferClear",
+        "grChromakeyMode", "grChromakeyValue", "grGammaCorrectionValue"};
+    EXPECT_EQ(CallNames(), open);
+    EXPECT_EQ(standinScreenWidth(), 1024);
+    standinClearLog();
+    EXPECT_EQ(fxShutdown(), 1);
+    EXPECT_EQ(fxShutdown(), 1);
+    EXPECT_EQ(CallNames(), (std::vector<std::string>{"grTexMinAddress", "grSstWinClose", "grTexMinAddress",
+                                                     "grSstWinClose"}));
+}
+
 TEST_F(DeviceTest, FlipWaitsForPendingSwapsThenSwapsAndClears) {
     OpenAt(3);
     const int pending[] = {3, 1, 2};

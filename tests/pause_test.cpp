@@ -1,7 +1,9 @@
 // Pause and resume: the card is closed with Glide's state saved, reopened at
 // the stored resolution with the state restored, and every texture page is
 // downloaded again from the staging surface as it is then.
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "glide_api.h"
 #include "support/plugin_fixture.h"
@@ -19,6 +21,15 @@ protected:
     }
     std::uint16_t& At(int row, int column) { return host.staging[row * kStride + column]; }
 };
+
+// The first n calls of the log (fewer if it holds fewer).
+std::vector<std::string> FirstCalls(std::size_t n) {
+    std::vector<std::string> names = CallNames();
+    names.resize(std::min(n, names.size()));
+    return names;
+}
+
+const std::vector<std::string> kResumeSteps = {"grSstControl", "grSstWinOpen", "grGlideSetState"};
 
 TEST_F(PauseTest, PauseSavesTheStateClosesAndReturnsTheControlResult) {
     for (int result : {1, 0}) {
@@ -42,6 +53,95 @@ TEST_F(PauseTest, ResumeUsesTheResolutionOfTheLastInitEvenAFailedOne) {
     unpause_render();
     EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 8, 0, 0, 0, 2, 0}));
     EXPECT_EQ(standinScreenWidth(), 800);
+}
+
+// An fxInit that fails after storing its resolution code still started Glide:
+// pause_render and unpause_render make their calls, and the resume opens at
+// the code that fxInit stored (800 x 600).
+TEST_F(PauseTest, PauseAndResumeAfterAFailedInitMakeTheirCalls) {
+    GrHwConfiguration unknown{};
+    unknown.num_sst = 1;
+    unknown.SSTs[0].type = 4;
+    const struct {
+        const char* what;
+        std::function<void()> fail;
+    } cases[] = {{"grSstWinOpen fails", [] { standinSetWinOpenResult(0); }},
+                 {"unknown board type", [&unknown] { standinSetHardware(1, &unknown); }}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        standinReset();
+        ResetPluginState();
+        c.fail();
+        ASSERT_EQ(fxInit(0, 4, 0), 0);
+        InitHost(host, 4);
+        standinSetWinOpenResult(1);
+        standinSetControlResult(0);
+        standinClearLog();
+        EXPECT_EQ(pause_render(), 0);
+        EXPECT_EQ(CallNames(), (std::vector<std::string>{"grGlideGetState", "grSstWinClose", "grSstControl"}));
+        standinClearLog();
+        unpause_render();
+        EXPECT_EQ(FirstCalls(3), kResumeSteps);
+        EXPECT_EQ(Args(OnlyCall("grSstWinOpen")), (V{0, 8, 0, 0, 0, 2, 0}));
+        EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 17);
+        EXPECT_EQ(standinScreenWidth(), 800);
+    }
+}
+
+// A resume whose window does not open ends the pause all the same: the card
+// counts as open, everything that needs it makes its calls, and the next
+// pause_render passes on what grSstControl returned.
+TEST_F(PauseTest, ResumeWhoseWindowFailsLeavesTheCardOpen) {
+    pause_render();
+    standinSetWinOpenResult(0);
+    unpause_render();
+    standinSetControlResult(0);
+    standinClearLog();
+    DrawTile(Packet().Rgb(4, 64, 64, 64).Xy(8, 10, 10).Xy(12, 20, 20).data());
+    EXPECT_EQ(RenderScene(), 4u);
+    Flip();
+    ClearScreen();
+    ShowPage(0, 0, 64, 64, 3);
+    const std::uint16_t picture[4] = {};
+    BlitScreen(picture, 2, 2);
+    LoadTextures();  // no LoadTextures before: the pages are not current
+    for (const auto& [name, count] : {std::pair{"grDrawPolygonVertexList", 1}, {"grBufferSwap", 1},
+                                      {"grBufferClear", 2}, {"grDrawPolygon", 1}, {"grLfbWriteRegion", 1},
+                                      {"grTexDownloadMipMapLevel", 17}})
+        EXPECT_EQ(CountCalls(name), count) << name;
+    standinClearLog();
+    EXPECT_EQ(pause_render(), 0);
+    EXPECT_EQ(CountCalls("grSstControl"), 1);
+}
+
+// fxInit and fxShutdown may come between pause_render and unpause_render;
+// the resume still makes its calls, brings back the state saved at the
+// pause and leaves the pages-current flag as it was (current here).
+TEST_F(PauseTest, ResumeAfterInitOrShutdownInThePauseMakesItsCalls) {
+    const struct {
+        const char* what;
+        void (*between)();
+    } cases[] = {{"fxInit", [] { ASSERT_EQ(fxInit(0, 3, 1), 1); }}, {"fxShutdown", [] { fxShutdown(); }}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadTextures();
+        Packet mode;
+        mode.U16(8, 0x0020);
+        DoDrMode(mode.data());
+        DrawTile(Packet().U8(7, 2).Xy(8, 10, 10).Xy(12, 20, 20).data());
+        RenderScene();  // blending of mode 1 in force
+        const GrState before = GlideStateSnapshot();
+        pause_render();
+        c.between();
+        standinClearLog();
+        unpause_render();
+        EXPECT_EQ(FirstCalls(3), kResumeSteps);
+        EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 17);
+        EXPECT_TRUE(SameGlideState(before, GlideStateSnapshot()));
+        standinClearLog();
+        LoadTextures();
+        EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 0);
+    }
 }
 
 TEST_F(PauseTest, ResumeDownloadsTheStagingSurfaceAsItIsNow) {

@@ -69,17 +69,36 @@ TEST_F(PolygonTest, TileUsesTheDrawOffsetAndNegativeSizes) {
     EXPECT_EQ(HostPoints(), (Points{{60, 60}, {70, 60}, {70, 80}, {60, 80}}));
 }
 
-// A drawing area reaching past 16 bits cuts at the 16-bit bound and carries
-// colours far beyond 0..255 (here g -387, b 642 at the cuts); those are shaded
-// apart from the byte colours and still clamp channel by channel.
-TEST_F(PolygonTest, ColoursCutBeyondTheByteRangeClampEachChannel) {
-    SetDrawEnv(20000, 0, 20000, 255);  // right bound 40000, cut at -25536
-    Packet p;
-    p.Rgb(4, 10, 0, 255).Xy(8, 0, 10).Rgb(12, 10, 255, 0).Xy(16, 30000, 10);
-    p.Rgb(20, 10, 0, 255).Xy(24, 0, 100);
-    DrawGouraud(p.data());
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(Colors(0), (Colors3(4, {20.0f, 0.0f, 255.0f})));
+// Cuts can carry colours beyond 0..255; shading clamps them above 255 only,
+// so a colour below 0 reaches Glide doubled (the card clamps it).
+// - A drawing area reaching past 16 bits cuts at the 16-bit bound: g -387 and
+//   b 642 at the cuts, -774 and 255 after shading.
+// - A drawing area of negative width (left 100, right 40): the edge from
+//   vertex 2 (x 50, g 10) to vertex 1 (x 150, g 250), walked in that
+//   direction (input order 0, 2, 1), is cut at 100 (t 0.5, g 130) and at 40
+//   (t -0.1, g 10 - 24 = -14); nothing else of the triangle is kept.
+TEST_F(PolygonTest, CutColoursAreClampedAbove255Only) {
+    const struct {
+        int x, w;
+        Packet packet;
+        Colors3 colors;
+    } cases[] = {
+        {20000, 20000, Packet().Rgb(4, 10, 0, 255).Xy(8, 0, 10).Rgb(12, 10, 255, 0).Xy(16, 30000, 10)
+                           .Rgb(20, 10, 0, 255).Xy(24, 0, 100),
+         {{20, 0, 255}, {20, -774, 255}, {20, -774, 255}, {20, 0, 255}}},
+        {100, -60, Packet().Rgb(4, 0, 0, 0).Xy(8, -50, 10).Rgb(12, 0, 250, 100).Xy(16, 50, 10)
+                       .Rgb(20, 0, 10, 100).Xy(24, -50, 100),
+         {{0, 255, 200}, {0, -28, 200}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.w);
+        ForgetSent();
+        SetDrawEnv(c.x, 0, c.w, 255);
+        Packet p = c.packet;
+        DrawGouraud(p.data());
+        ASSERT_EQ(Sent().size(), 1u);
+        EXPECT_EQ(Colors(0), c.colors);
+    }
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
-// A host calling exports out of order: nothing that needs an initialised
-// Glide or an open window reaches Glide while there is none, and what an
-// in-order session needs afterwards is kept. (The fixture's TearDown also
-// requires that the stand-in's validation layer saw nothing wrong.)
+// A host calling exports out of order. Guards act only where a host's order
+// does not go: nothing that draws, clears, flips or downloads reaches Glide
+// while the card is not open, nothing is closed, paused or resumed without a
+// running Glide, and unpause_render without a pending pause does nothing.
+// Everywhere else the exports make their calls (pause_test.cpp,
+// device_test.cpp). The fixture's TearDown also requires that the stand-in's
+// validation layer saw nothing wrong.
 #include <functional>
 
 #include "support/plugin_fixture.h"
 
-#include "device/pause.h"
-#include "device/session.h"
 #include "scene/scene_list.h"
 #include "texture/staging.h"
 
@@ -19,7 +20,7 @@ class SessionTest : public PluginTest {
 protected:
     Packet tile = Packet().Rgb(4, 64, 64, 64).Xy(8, 10, 10).Xy(12, 20, 20);
 
-    // Every export that needs the card, with harmless arguments.
+    // Every export that draws, clears, flips or downloads, with harmless arguments.
     void CallEverythingThatNeedsTheCard() {
         std::uint16_t picture[4] = {};
         DrawTile(tile.data());
@@ -29,11 +30,10 @@ protected:
         ShowPage(0, 0, 64, 64, 3);
         BlitScreen(picture, 2, 2);
         LoadTextures();
-        unpause_render();
     }
 };
 
-TEST_F(SessionTest, NothingReachesGlideWithoutAnOpenCard) {
+TEST_F(SessionTest, NothingDrawsClearsFlipsOrDownloadsWithoutAnOpenCard) {
     const struct {
         const char* when;
         std::function<void()> before;
@@ -45,6 +45,7 @@ TEST_F(SessionTest, NothingReachesGlideWithoutAnOpenCard) {
              fxInit(0, 3, 0);
              InitHost(host, 3);
          }},
+        {"during a pause", [this] { OpenAt(3); pause_render(); }},
         {"after fxGlideShutdown", [this] { OpenAt(3); fxShutdown(); fxGlideShutdown(); }},
     };
     for (const auto& c : cases) {
@@ -54,56 +55,57 @@ TEST_F(SessionTest, NothingReachesGlideWithoutAnOpenCard) {
         c.before();
         standinClearLog();
         CallEverythingThatNeedsTheCard();
-        EXPECT_EQ(pause_render(), 0);  // nothing to give up
         EXPECT_EQ(CallNames(), Names{});
         EXPECT_EQ(vrastex::scene.count, 0u);  // the frame that could not be drawn is dropped
     }
 }
 
-TEST_F(SessionTest, PauseTwiceKeepsTheFirstSavedStateAndResumesOnce) {
+TEST_F(SessionTest, WithoutARunningGlideNothingIsClosedPausedOrResumed) {
+    const struct {
+        const char* when;
+        std::function<void()> before;
+    } cases[] = {
+        {"before fxInit", [this] { InitHost(host, 3); }},
+        {"after fxGlideShutdown", [this] { OpenAt(3); pause_render(); fxGlideShutdown(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        SetUp();
+        c.before();
+        standinClearLog();
+        EXPECT_EQ(fxShutdown(), 1);
+        EXPECT_EQ(pause_render(), 0);
+        unpause_render();
+        EXPECT_EQ(CallNames(), Names{});
+    }
+}
+
+// A second pause_render makes its calls like the first; one unpause_render
+// ends the pause, and one without a pending pause does nothing.
+TEST_F(SessionTest, ResumeOnlyAfterAPendingPause) {
     OpenAt(3);
-    EXPECT_EQ(pause_render(), 1);
-    const GrState saved = vrastex::savedGlideState;
-    standinClearLog();
-    EXPECT_EQ(pause_render(), 1);  // still paused
-    CallEverythingThatNeedsTheCard();
-    ASSERT_EQ(CountCalls("grSstWinOpen"), 1);  // the unpause inside
-    EXPECT_TRUE(SameGlideState(saved, vrastex::savedGlideState));
+    unpause_render();
+    EXPECT_EQ(CallNames(), Names{});
+    standinSetControlResult(0);
+    EXPECT_EQ(pause_render(), 0);
+    EXPECT_EQ(pause_render(), 0);
+    EXPECT_EQ(CountCalls("grGlideGetState"), 2);
+    EXPECT_EQ(CountCalls("grSstControl"), 2);
+    unpause_render();
+    EXPECT_EQ(CountCalls("grSstWinOpen"), 1);
     standinClearLog();
     unpause_render();
-    fxShutdown();
-    fxShutdown();
-    EXPECT_EQ(CountCalls("grSstWinOpen"), 0);
-    EXPECT_EQ(CountCalls("grSstWinClose"), 2);  // closing a closed card is harmless to Glide
-}
-
-TEST_F(SessionTest, SecondInitReopensInTheNewMode) {
-    OpenAt(3);
-    ASSERT_EQ(fxInit(0, 5, 1), 1);
-    EXPECT_EQ(CallNames().front(), "grTexMinAddress");  // as fxShutdown: allocator reset, window closed
-    EXPECT_EQ(CountCalls("grSstWinClose"), 1);
-    EXPECT_EQ(CountCalls("grGlideInit"), 0);
-    EXPECT_EQ(OnlyCall("grSstWinOpen").args[1], GR_RESOLUTION_1024x768);
-}
-
-TEST_F(SessionTest, InitDuringAPauseOpensAndTheNextLoadDownloadsEveryPage) {
-    OpenAt(3);
-    LoadTextures();
-    pause_render();
-    ASSERT_EQ(fxInit(0, 3, 0), 1);
-    standinClearLog();
-    unpause_render();  // nothing left to resume
     EXPECT_EQ(CallNames(), Names{});
-    LoadTextures();
-    EXPECT_EQ(CountCalls("grTexDownloadMipMapLevel"), 17);
 }
 
+// After fxGlideShutdown, the host's last call, an fxInit starts Glide again
+// without a second hardware query.
 TEST_F(SessionTest, InitAfterGlideShutdownStartsGlideAgainWithoutAQuery) {
     OpenAt(3);
     fxShutdown();
     fxGlideShutdown();
-    fxGlideShutdown();  // Glide is ended once
-    EXPECT_EQ(CountCalls("grGlideShutdown"), 1);
+    fxGlideShutdown();  // binds and ends Glide each time
+    EXPECT_EQ(CountCalls("grGlideShutdown"), 2);
     standinClearLog();
     ASSERT_EQ(fxInit(0, 3, 0), 1);
     EXPECT_EQ(CallNames().front(), "grGlideInit");

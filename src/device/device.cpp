@@ -101,11 +101,11 @@ int CloseCard() {
     return 1;
 }
 
-void ShutdownGlide(int glideRunning) {
+void ShutdownGlide() {
     // The binding runs again whatever the bound flag says. When it fails the
     // table may hold a mix of entries, so grGlideShutdown is only called
-    // through a complete binding, and only to end a Glide that was started.
-    if (BindGlide() && glideRunning) glide::grGlideShutdown();
+    // through a complete binding.
+    if (BindGlide()) glide::grGlideShutdown();
 }
 
 void SetHostMemory(void* staging, void* pageBuffer, int resolutionIndex) {

@@ -29,7 +29,7 @@ Resolution ResolutionForIndex(int index);
 int DetectCard();
 int OpenCard(int resolutionIndex, int pointSampled);
 int CloseCard();
-void ShutdownGlide(int glideRunning);
+void ShutdownGlide();
 void SetHostMemory(void* staging, void* pageBuffer, int resolutionIndex);
 void SetDirectStride(int stride);
 void FlipBuffers();

@@ -15,16 +15,14 @@ int PauseRender() {
     return glide::grSstControl(static_cast<FxU32>(GR_CONTROL_DEACTIVATE));
 }
 
-int ResumeRender() {
+void ResumeRender() {
     glide::grSstControl(static_cast<FxU32>(GR_CONTROL_ACTIVATE));
     // No auxiliary buffer this time; a failed open does not stop the rest.
-    const int opened = glide::grSstWinOpen(0u, device.glideResolution, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
-                        GR_ORIGIN_UPPER_LEFT, 2, 0);
+    glide::grSstWinOpen(0u, device.glideResolution, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 0);
     glide::grGlideSetState(&savedGlideState);
     // Texture memory does not survive the pause.
     ResetTexMemory();
     for (int page = 0; page < kPageCount; ++page) LoadTexturePage(page);
-    return opened;
 }
 
 }  // namespace vrastex

@@ -9,7 +9,6 @@ namespace vrastex {
 extern GrState savedGlideState;
 
 int PauseRender();
-// Returns what grSstWinOpen returned.
-int ResumeRender();
+void ResumeRender();
 
 }  // namespace vrastex

@@ -1,3 +1,4 @@
+// The session layer; the rule its guards keep is written in session.h.
 #include "device/session.h"
 
 #include "device/device.h"
@@ -12,58 +13,71 @@ namespace vrastex {
 
 Session session;
 
+namespace {
+
+// Closing, pausing and resuming come after fxInit in a host's order ("fxInit:
+// binds Glide if needed, and opens the card" is its second step). Before a
+// grGlideInit (no fxInit yet; or only ones whose binding failed, which leave
+// no table to call through) and after fxGlideShutdown no Glide is running to
+// take their calls. A failed fxInit
+// that got as far as grGlideInit leaves Glide running, and these exports make
+// their calls after it.
+bool GlideRunning() { return session.glideRunning != 0; }
+
+}  // namespace
+
 int SessionInit(int resolutionIndex, int pointSampled) {
-    // A second fxInit on an open card reopens it in the new mode, as
-    // fxShutdown followed by fxInit would: one window at a time.
-    if (scene.cardOpen) SessionShutdown();
-    // After fxGlideShutdown Glide is started again; the hardware query is not repeated.
-    if (device.glideBound && !device.hardwareQueryPending && !session.glideRunning) {
+    // "Nothing re-arms grGlideInit afterwards, so fxGlideShutdown is the
+    // host's last call": an fxInit after it starts Glide again, without a
+    // second hardware query.
+    if (device.glideBound && !device.hardwareQueryPending && !GlideRunning()) {
         glide::grGlideInit();
         session.glideRunning = 1;
     }
-    // The first open that binds starts Glide (OpenCard calls grGlideInit then).
-    const int firstOpen = device.hardwareQueryPending;
+    // The first fxInit that binds calls grGlideInit, whether or not the
+    // query or the open after it succeeds.
+    const int queryPending = device.hardwareQueryPending;
     scene.cardOpen = OpenCard(resolutionIndex, pointSampled);
-    if (firstOpen && device.glideBound) session.glideRunning = 1;
-    if (scene.cardOpen && session.paused) {
-        // Opened during a pause: nothing is left for unpause_render to reopen,
-        // and texture memory did not survive the pause, so the next
-        // LoadTextures downloads every page.
-        session.paused = 0;
-        staging.pagesCurrent = 0;
-    }
+    if (queryPending && device.glideBound) session.glideRunning = 1;
+    // A pause stays pending: unpause_render still reopens at the resolution
+    // just stored, and the pages-current flag is left alone.
     return scene.cardOpen;
 }
 
 int SessionShutdown() {
-    // A closed card after a pause stays closed: unpause_render no longer reopens it.
-    session.paused = 0;
-    if (!session.glideRunning) return 1;
+    if (!GlideRunning()) return 1;  // nothing to close: see GlideRunning
+    // A pause stays pending: the next unpause_render makes its calls.
     scene.cardOpen = 0;
     return CloseCard();
 }
 
 void SessionGlideShutdown() {
-    const int running = session.glideRunning;
     session = Session{};
     scene.cardOpen = 0;
-    ShutdownGlide(running);
+    ShutdownGlide();
 }
 
 int SessionPause() {
-    // Nothing to give up: the state saved by an earlier pause stays for unpause_render.
-    if (!scene.cardOpen) return session.paused;
+    if (!GlideRunning()) return 0;  // nothing to give up: see GlideRunning
     scene.cardOpen = 0;
     session.paused = 1;
     return PauseRender();
 }
 
 void SessionResume() {
-    if (!session.paused || !session.glideRunning) return;
-    scene.cardOpen = ResumeRender();
-    // A failed reopen leaves the pause in force, so the host can try again.
-    session.paused = !scene.cardOpen;
+    // "The host calls unpause_render only after a pause_render": without a
+    // pending pause there is nothing to take back.
+    if (!session.paused) return;
+    session.paused = 0;
+    ResumeRender();
+    // The card counts as open again whatever grSstWinOpen returned: the
+    // remaining steps ran all the same, and a host draws again after a resume.
+    scene.cardOpen = 1;
 }
+
+// The guards below: "Everything that draws, clears, flips or downloads
+// textures needs an open card", and between pause_render and unpause_render
+// the host "draws, clears, flips and downloads nothing".
 
 unsigned SessionRenderScene() {
     if (scene.cardOpen) return RenderScene();

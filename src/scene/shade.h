@@ -17,10 +17,10 @@ inline std::int32_t ShadeChannel(std::int32_t channel, int fullBright) {
     if (fullBright) return 255;
     if (static_cast<std::uint32_t>(channel) <= 255u) return 2 * channel < 255 ? 2 * channel : 255;
     float value = static_cast<float>(channel) * 2.0f;
+    // Clamped above only: a cut against the bounds of a drawing area of
+    // negative width or height extrapolates colours below 0, and they reach
+    // Glide as they are (the card clamps iterated colours).
     if (value > 255.0f) value = 255.0f;
-    // A cut at a bound beyond 16 bits (a hostile drawing area) extrapolates
-    // colours below 0; Glide takes 0..255.
-    if (value < 0.0f) value = 0.0f;
     return TruncateToInt(value);
 }
 
