@@ -167,6 +167,8 @@ GLIDE_EXPORT(void) grGlideSetState(const GrState* state) {
         return;
     }
     std::memcpy(&State(), state, sizeof(StandinRenderState));
+    // The record carries the gamma, so the video output follows it.
+    PresentGamma(State().gamma);
 }
 
 GLIDE_EXPORT(void) grRenderBuffer(FxI32 buffer) {

@@ -17,6 +17,16 @@
 namespace {
 
 struct Presenter {
+    // A host may end without closing Glide: the thread is stopped first.
+    ~Presenter() {
+        if (!thread.joinable()) return;
+        if (thread.get_id() == std::this_thread::get_id()) {
+            thread.detach();
+            return;
+        }
+        stop.store(true);
+        thread.join();
+    }
     std::thread thread;
     std::atomic<bool> stop{false};
     std::atomic<std::uintptr_t> window{0};
@@ -48,13 +58,18 @@ public:
             window_ = SDL_CreateWindowFrom(reinterpret_cast<const void*>(request.window));
         }
         if (window_ == nullptr) return false;
+        PublishId(request.window);
+        return true;
+    }
+
+    // The native window frames go to (a surface may recreate SDL's X window).
+    void PublishId(std::uintptr_t fallback) {
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
-        std::uintptr_t id = request.window;
+        std::uintptr_t id = fallback;
         if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11)
             id = static_cast<std::uintptr_t>(info.info.x11.window);
         g_presenter.window.store(id != 0 ? id : 1);
-        return true;
     }
 
     void Close() {
@@ -147,11 +162,14 @@ private:
                           surface->pitch);
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
         SDL_UpdateWindowSurface(window_);
+        PublishId(g_presenter.window.load());
     }
 };
 
 void PresenterThread() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The window system's own surface: pixels exactly as composed, no GL.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Started(-1, SDL_GetError());
         return;
