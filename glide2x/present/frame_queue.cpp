@@ -14,8 +14,9 @@ void FrameQueue::Push(const std::uint16_t* pixels, int width, int height, int in
     lock_.WakeAll();
 }
 
-int FrameQueue::Pending() {
+int FrameQueue::Pending(int waitMs) {
     PresentLocked held(lock_);
+    if (count_ > 0 && waitMs > 0) lock_.Wait(waitMs);
     return count_;
 }
 

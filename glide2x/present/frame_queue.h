@@ -16,8 +16,9 @@ public:
     // Producer: copies a w x h RGB 565 frame into the next slot, waiting
     // while every slot is pending. Without a consumer the frame is dropped.
     void Push(const std::uint16_t* pixels, int width, int height, int interval);
-    // Frames handed over and not yet shown.
-    int Pending();
+    // Frames handed over and not yet shown. With `waitMs`, a non-zero count
+    // is read again after the next frame is shown or the time runs out.
+    int Pending(int waitMs = 0);
     // Waits until nothing is pending or the time runs out; true when empty.
     bool WaitEmpty(int milliseconds);
 

@@ -80,7 +80,10 @@ void PresentFrame(const std::uint16_t* pixels, int width, int height, int interv
     if (g_running) g_queue.Push(pixels, width, height, interval);
 }
 
-int PresentPending() { return g_running ? g_queue.Pending() : 0; }
+// A host polls this in a tight loop while a frame is on its way (the
+// plug-in's Flip does); waiting here for the frame to be shown keeps that
+// loop, and the call log, from running away. The answer is what it would be.
+int PresentPending() { return g_running ? g_queue.Pending(2) : 0; }
 
 void PresentGamma(float gamma) {
     g_gamma.store(gamma);
