@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -170,8 +171,21 @@ void PresenterThread() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The window system's own surface: pixels exactly as composed, no GL.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A display, not one of SDL's stand-ins for one (offscreen, dummy),
+    // unless SDL_VIDEODRIVER asks for a driver by name.
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool hasX11 = x11 != nullptr && *x11 != '\0', hasWayland = wayland != nullptr && *wayland != '\0';
+    if ((asked == nullptr || *asked == '\0') && !hasX11 && !hasWayland) {
+        Started(-1, "no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return;
+    }
+    if (asked == nullptr || *asked == '\0') SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 ? "x11" : "wayland");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        Started(-1, SDL_GetError());
+        char why[300];
+        std::snprintf(why, sizeof why, "%s (DISPLAY=%s)", SDL_GetError(), hasX11 ? x11 : "");
+        Started(-1, why);
         return;
     }
     Window window;
