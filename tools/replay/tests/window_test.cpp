@@ -33,7 +33,7 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#define GLIDE_API
+#define GLIDE_API __stdcall
 #else
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -193,6 +193,21 @@ std::uintptr_t MakeHostWindow(int width, int height) {
 #endif
 }
 
+// Still there and shown after Glide has let go of it.
+bool HostWindowIntact(std::uintptr_t id) {
+#if defined(_WIN32)
+    HWND window = reinterpret_cast<HWND>(id);
+    return IsWindow(window) && IsWindowVisible(window);
+#else
+    auto* previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    XWindowAttributes attributes;
+    const bool intact = XGetWindowAttributes(g_display, id, &attributes) && attributes.map_state == IsViewable;
+    XSync(g_display, False);
+    XSetErrorHandler(previous);
+    return intact;
+#endif
+}
+
 void CloseAsTheUserWould(std::uintptr_t id) {
 #if defined(_WIN32)
     PostMessageA(reinterpret_cast<HWND>(id), WM_CLOSE, 0, 0);
@@ -253,6 +268,7 @@ void DirectChecks(void* library) {
                     return shown;
                 });
     g.winClose();
+    if (!HostWindowIntact(host)) Fail("grSstWinClose did not leave the host's window as it was");
 
     g.setWindowMode(1);  // our own
     if (!g.winOpen(0, kResolution640x480, 0, 0, 0, 2, 1)) return Fail("grSstWinOpen (own window)");
