@@ -12,7 +12,6 @@
 
 namespace {
 
-FrameQueue g_queue;
 std::atomic<int> g_modeSet{-1};
 std::atomic<float> g_gamma{1.0f};
 bool g_running = false;
@@ -54,7 +53,12 @@ void TellOnce(const char* why) {
 
 }  // namespace
 
-FrameQueue& PresenterQueue() { return g_queue; }
+// Never destroyed: a host that ends without closing Glide leaves the
+// presenter thread running until the window system's own end of the process.
+FrameQueue& PresenterQueue() {
+    static FrameQueue* queue = new FrameQueue;
+    return *queue;
+}
 float PresenterGamma() { return g_gamma.load(); }
 
 void PresentSetMode(int mode) { g_modeSet.store(mode); }
@@ -72,26 +76,26 @@ void PresentOpen(std::uintptr_t window, int width, int height, float gamma) {
 void PresentClose() {
     if (!g_running) return;
     BackendStop();
-    g_queue.SetConsumer(false);
+    PresenterQueue().SetConsumer(false);
     g_running = false;
 }
 
 void PresentFrame(const std::uint16_t* pixels, int width, int height, int interval) {
-    if (g_running) g_queue.Push(pixels, width, height, interval);
+    if (g_running) PresenterQueue().Push(pixels, width, height, interval);
 }
 
 // A host polls this in a tight loop while a frame is on its way (the
 // plug-in's Flip does); waiting here for the frame to be shown keeps that
 // loop, and the call log, from running away. The answer is what it would be.
-int PresentPending() { return g_running ? g_queue.Pending(2) : 0; }
+int PresentPending() { return g_running ? PresenterQueue().Pending(2) : 0; }
 
 void PresentGamma(float gamma) {
     g_gamma.store(gamma);
-    if (g_running) g_queue.Wake();
+    if (g_running) PresenterQueue().Wake();
 }
 
 std::uintptr_t PresentWaitShown(int milliseconds) {
     if (!g_running) return 0;
-    g_queue.WaitEmpty(milliseconds);
+    PresenterQueue().WaitEmpty(milliseconds);
     return BackendWindow();
 }
