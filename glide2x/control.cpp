@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "present/present.h"
 #include "record.h"
 #include "script.h"
 #include "standin.h"
@@ -11,6 +12,9 @@
 
 STANDIN_API void standinReset(void) {
     ResetScript();
+    // A test harness is scripting the library: no window unless it asks.
+    PresentClose();
+    PresentSetMode(PRESENT_NONE);
     CloseScreen();
     Device().state = DefaultRenderState(0, 0);
     ClearTexMemory();
@@ -134,3 +138,7 @@ STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes) { Dec
 STANDIN_API void standinForgetMemory(void) { ForgetMemory(); }
 
 STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }
+
+STANDIN_API void standinSetWindowMode(int mode) { PresentSetMode(mode); }
+
+STANDIN_API std::uintptr_t standinPresentedWindow(int timeoutMs) { return PresentWaitShown(timeoutMs); }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "glide/glide_binding.h"
+#include "present/present.h"
 #include "raster.h"
 #include "record.h"
 #include "script.h"
@@ -75,6 +76,7 @@ GLIDE_EXPORT(void) grGlideInit(void) { Record(GLIDE_grGlideInit); }
 
 GLIDE_EXPORT(void) grGlideShutdown(void) {
     Record(GLIDE_grGlideShutdown);
+    PresentClose();
     CloseScreen();
 }
 
@@ -131,11 +133,14 @@ grSstWinOpen(FxU32 hWnd, FxI32 resolution, FxI32 refresh, FxI32 colorFormat, FxI
         return FXFALSE;
     }
     OpenScreen(width, height, colorFormat, origin, auxBuffers);
+    // Handle 0 is the application's window, as Glide takes it.
+    PresentOpen(hWnd, width, height, State().gamma);
     return result;
 }
 
 GLIDE_EXPORT(void) grSstWinClose(void) {
     Record(GLIDE_grSstWinClose);
+    PresentClose();
     CloseScreen();
 }
 
@@ -162,6 +167,8 @@ GLIDE_EXPORT(void) grGlideSetState(const GrState* state) {
         return;
     }
     std::memcpy(&State(), state, sizeof(StandinRenderState));
+    // The record carries the gamma, so the video output follows it.
+    PresentGamma(State().gamma);
 }
 
 GLIDE_EXPORT(void) grRenderBuffer(FxI32 buffer) {
@@ -228,14 +235,19 @@ GLIDE_EXPORT(void) grBufferSwap(int interval) {
     if (ValidationOn() && (interval < 0 || interval > 255)) {
         ReportError("grBufferSwap: swap interval " + std::to_string(interval));
     }
-    if (RequireWindow("grBufferSwap")) SwapBuffers();
+    if (!RequireWindow("grBufferSwap")) return;
+    SwapBuffers();
+    // Presentation: the finished frame, now the front buffer, goes to the window.
+    const StandinScreen& screen = Device().screen;
+    if (Drawing() && !screen.color[screen.frontIndex].empty())
+        PresentFrame(screen.color[screen.frontIndex].data(), screen.width, screen.height, interval);
 }
 
 GLIDE_EXPORT(int) grBufferNumPending(void) {
     Record(GLIDE_grBufferNumPending);
     StandinScript& script = Script();
-    if (script.pendingNext >= script.pending.size()) return 0;
-    return script.pending[script.pendingNext++];
+    if (script.pendingNext < script.pending.size()) return script.pending[script.pendingNext++];
+    return PresentPending();
 }
 
 GLIDE_EXPORT(void) grChromakeyMode(FxI32 mode) {
@@ -255,6 +267,7 @@ GLIDE_EXPORT(void) grGammaCorrectionValue(float value) {
         ReportError("grGammaCorrectionValue: gamma " + std::to_string(value));
     }
     State().gamma = value;
+    PresentGamma(value);
 }
 
 GLIDE_EXPORT(void) grTexSource(FxI32 tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info) {

@@ -121,3 +121,12 @@ STANDIN_API void standinForgetMemory(void);
 // no pixel is drawn, cleared or written, no frame buffer is kept and the log
 // keeps no pixel copies (for fast fuzzing). standinReset turns it on again.
 STANDIN_API void standinSetDrawing(int on);
+
+// Presentation: where grSstWinOpen shows the frames. -1 leaves the choice to
+// VRASTEX_GLIDE_WINDOW (none, own, host, auto) and then to auto; 0 none
+// (headless), 1 our own window, 2 the host's window (handle 0: this
+// process's active window, else our own), 3 auto. standinReset sets 0.
+STANDIN_API void standinSetWindowMode(int mode);
+// Waits (at most timeoutMs) until every swapped frame has been shown, and
+// returns the native window it went to (X11 window id, HWND), 0 without one.
+STANDIN_API std::uintptr_t standinPresentedWindow(int timeoutMs);

@@ -38,3 +38,11 @@ gtest_discover_tests(combine_test)
 add_executable(validation_test ${PROJECT_SOURCE_DIR}/tests/validation_test.cpp)
 target_link_libraries(validation_test PRIVATE glide2x GTest::gtest_main)
 gtest_discover_tests(validation_test)
+
+# The presenter's placement, gamma and frame queue, built in (no window).
+add_executable(present_test ${PROJECT_SOURCE_DIR}/tests/present_test.cpp
+  ${PROJECT_SOURCE_DIR}/glide2x/present/picture.cpp ${PROJECT_SOURCE_DIR}/glide2x/present/frame_queue.cpp)
+target_include_directories(present_test PRIVATE ${PROJECT_SOURCE_DIR}/glide2x)
+find_package(Threads REQUIRED)
+target_link_libraries(present_test PRIVATE GTest::gtest_main Threads::Threads)
+gtest_discover_tests(present_test)

@@ -7,6 +7,7 @@ packages=(
   g++-multilib qemu-user
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine64
   zip
+  xvfb xauth libsdl2-dev libx11-dev
 )
 # --list prints the packages, one a line, for callers that install them themselves.
 if [ "${1:-}" = "--list" ]; then

@@ -10,8 +10,11 @@
 #      prefix, and its Glide trace and every frame PNG must be byte-identical
 #      to what the Linux build (build/vrastex-replay) writes for the same script;
 #   4. with a Glide that finds no board, diagnostic/vrastex.dll says why
-#      through OutputDebugStringA and vrastex.dll says nothing.
-# Step 3 needs Debian's wine64. Under CI (CI=true) its absence is a failure;
+#      through OutputDebugStringA and vrastex.dll says nothing;
+#   5. the window under Wine and Xvfb: vrastex-window-test.exe plays the demo
+#      with glide2x.dll's window on, in its own window and in a host window,
+#      and reads every frame back from the window (GDI) against the goldens.
+# Steps 3 to 5 need Debian's wine64, step 5 also xvfb-run. Under CI (CI=true) their absence is a failure;
 # elsewhere the step is skipped with a message.
 #
 # Environment: WINE64 (default /usr/lib/wine/wine64), WINE_TIMEOUT (seconds
@@ -211,6 +214,32 @@ for plugin in diagnostic/vrastex.dll vrastex.dll; do
     echo "ok:   $plugin says $(grep -c . <<<"$said" || true) line(s) when Glide finds no board"
 done
 
+step "the window under Wine: the demo's frames read back from glide2x.dll's own window and from a host window"
+if ! command -v xvfb-run >/dev/null 2>&1; then
+    [[ "${CI:-}" == "true" ]] && die "xvfb-run is missing (Debian packages xvfb, xauth); CI needs the window test"
+    echo "test-windows: xvfb-run not found (Debian packages xvfb, xauth): the window test is skipped"
+else
+    [[ -f build-win64/vrastex-window-test.exe ]] || die "build-win64/vrastex-window-test.exe was not built"
+    cp build-win64/vrastex-window-test.exe "$work/bin/"
+    # glide2x.dll stays a drop-in file: Windows' own DLLs and the C runtime only.
+    glide_imports=$(x86_64-w64-mingw32-objdump -p build-win64/glide2x.dll | sed -n 's/.*DLL Name: //p' | sort -u)
+    foreign=$(grep -viE '^(kernel32|msvcrt|user32|gdi32)\.dll$' <<<"$glide_imports" || true)
+    [[ -z "$foreign" ]] || die "glide2x.dll imports $(echo $foreign)"
+    echo "ok:   glide2x.dll imports only $(echo $glide_imports)"
+    # The prefix was set up without a display; Wine starts afresh on Xvfb.
+    for how in own host; do
+        stop_wine
+        args=(examples/demo.replay tests/golden/demo)
+        [[ $how == host ]] && args=(--host "${args[@]}")
+        if ! timeout --kill-after=10 "$timeout" xvfb-run -a -s "-screen 0 1600x1200x24" \
+            "$wine64" "$work/bin/vrastex-window-test.exe" "${args[@]}" >"$work/window-$how.out" 2>&1; then
+            cat "$work/window-$how.out"
+            die "the window test ($how window) failed under Wine"
+        fi
+        grep -E '^(ok|FAIL)' "$work/window-$how.out" | sed "s/^/      [$how] /"
+    done
+    stop_wine
+fi
 step "the Glide tracer under Wine" && bash scripts/test-windows-tracer.sh
 bash scripts/test-capture-windows.sh  # the capture plug-in, in the same Wine prefix
 echo "test-windows: all checks passed in $((SECONDS - started)) s"

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -26,13 +27,16 @@ constexpr int kGlideMisuse = 5;
 
 void Usage(std::ostream& out) {
     out << "usage: vrastex-replay [--plugin PATH] [--out DIR] [--trace FILE] [--tracer PATH]\n"
-           "                      [--standin-trace FILE] [--check] SCRIPT\n"
+           "                      [--standin-trace FILE] [--window] [--fps N] [--check] SCRIPT\n"
            "  --plugin PATH         plug-in to load (default: the plug-in beside this program)\n"
            "  --out DIR             folder for frame-0001.png, ... (default: out)\n"
            "  --trace FILE          write the Glide call trace to FILE through the Glide tracer,\n"
            "                        in front of whichever Glide library the plug-in finds\n"
            "  --tracer PATH         the Glide tracer (default: tracer/ beside this program)\n"
            "  --standin-trace FILE  the Glide stand-in's own trace instead (the stand-in only)\n"
+           "  --window              show the frames live in a window as they are drawn\n"
+           "                        (without it the Glide stand-in stays headless)\n"
+           "  --fps N               at most N frames a second (default: as fast as it draws)\n"
            "  --check               check the script only; load and run nothing\n";
 }
 
@@ -43,7 +47,8 @@ std::string Count(std::uint64_t n, const char* one, const char* many = nullptr) 
 int Main(int argc, char** argv) {
     std::filesystem::path pluginPath, outDir = "out", tracerPath;
     std::string tracePath, standinTracePath, scriptPath;
-    bool checkOnly = false;
+    bool checkOnly = false, window = false;
+    replay::RunOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& into) {
@@ -71,6 +76,16 @@ int Main(int argc, char** argv) {
             tracerPath = text;
         } else if (arg == "--standin-trace") {
             if (!value(standinTracePath)) return kBadInput;
+        } else if (arg == "--window") {
+            window = true;
+        } else if (arg == "--fps") {
+            if (!value(text)) return kBadInput;
+            char* end = nullptr;
+            options.fps = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0' || !(options.fps > 0) || options.fps > 100000) {
+                std::cerr << "vrastex-replay: --fps needs a number of frames a second above 0, not " << text << "\n";
+                return kBadInput;
+            }
         } else if (arg == "--check") {
             checkOnly = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -130,6 +145,14 @@ int Main(int argc, char** argv) {
         std::cerr << "vrastex-replay: --trace and --standin-trace exclude each other\n";
         return kBadInput;
     }
+    // The Glide stand-in reads this at every grSstWinOpen: headless unless a
+    // window is asked for (then its own window, or what the user chose).
+    const char* chosen = std::getenv("VRASTEX_GLIDE_WINDOW");
+    if (!window) {
+        replay::SetEnvironment("VRASTEX_GLIDE_WINDOW", "none");
+    } else if (chosen == nullptr || std::string(chosen) == "none") {
+        replay::SetEnvironment("VRASTEX_GLIDE_WINDOW", "own");
+    }
     replay::PluginApi plugin;
     replay::GlideApi glide;
     std::string error;
@@ -167,7 +190,7 @@ int Main(int argc, char** argv) {
     }
 
     replay::RunTotals totals;
-    const bool ran = replay::RunScript(script, plugin, glide, outDir, totals, std::cout, std::cerr, error);
+    const bool ran = replay::RunScript(script, plugin, glide, outDir, totals, std::cout, std::cerr, error, options);
     if (!standinTracePath.empty()) standin.traceOpen(nullptr);
     if (!ran) {
         std::cerr << "vrastex-replay: " << error << "\n";

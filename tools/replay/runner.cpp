@@ -1,6 +1,8 @@
 #include "runner.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <ostream>
 #include <vector>
@@ -124,8 +126,8 @@ namespace {
 class Runner {
 public:
     Runner(Script& script, const PluginApi& plugin, const GlideApi& glide, const std::filesystem::path& outDir,
-           RunTotals& totals, std::ostream& out, std::ostream& err)
-        : script_(script), plugin_(plugin), glide_(glide), standin_(glide.standin), outDir_(outDir), totals_(totals), out_(out), err_(err),
+           RunTotals& totals, std::ostream& out, std::ostream& err, const RunOptions& options)
+        : options_(options), script_(script), plugin_(plugin), glide_(glide), standin_(glide.standin), outDir_(outDir), totals_(totals), out_(out), err_(err),
           staging_(std::size_t(script.stagingStride) * kStagingHeight), pageBuffer_(kPageBufferTexels) {}
 
     bool Run(std::string& error) {
@@ -136,6 +138,9 @@ public:
     }
 
 private:
+    const RunOptions& options_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    int flips_ = 0;
     Script& script_;
     const PluginApi& plugin_;
     const GlideApi& glide_;
@@ -235,6 +240,11 @@ private:
         case kFlip:
             EXPORT(Flip)();
             if (!WriteFrame(error)) return false;
+            ++flips_;
+            if (options_.afterFlip && !options_.afterFlip(flips_, error)) return false;
+            if (options_.fps > 0)
+                std::this_thread::sleep_until(started_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                             std::chrono::duration<double>(flips_ / options_.fps)));
             break;
         case kClearScreen: EXPORT(ClearScreen)(); break;
         case kShowPage:
@@ -341,8 +351,8 @@ private:
 
 bool RunScript(Script& script, const PluginApi& plugin, const GlideApi& glide,
                const std::filesystem::path& outDir, RunTotals& totals, std::ostream& out, std::ostream& err,
-               std::string& error) {
-    return Runner(script, plugin, glide, outDir, totals, out, err).Run(error);
+               std::string& error, const RunOptions& options) {
+    return Runner(script, plugin, glide, outDir, totals, out, err, options).Run(error);
 }
 
 }  // namespace replay

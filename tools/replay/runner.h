@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -68,11 +69,18 @@ struct RunTotals {
     int failedExpectations = 0;
 };
 
+struct RunOptions {
+    double fps = 0;  // frames a second at most (0: as fast as it draws)
+    // Called after each Flip's frame is written (frame counts from 1); false
+    // with a message stops the run.
+    std::function<bool(int frame, std::string& error)> afterFlip;
+};
+
 // Runs every command. `out` gets what show prints, `err` failed expectations.
 // False with a message when a frame cannot be written.
 bool RunScript(Script& script, const PluginApi& plugin, const GlideApi& glide,
                const std::filesystem::path& outDir, RunTotals& totals, std::ostream& out, std::ostream& err,
-               std::string& error);
+               std::string& error, const RunOptions& options = {});
 
 // Removes frame-NNNN.png files (and leftover .part files) of an earlier run.
 void RemoveOldFrames(const std::filesystem::path& outDir);

@@ -2,6 +2,7 @@
 // Glide stand-in, with the frames, trace, summary and exit codes they give.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -101,6 +102,38 @@ TEST(ReplayRun, ScriptErrorsExitWithTwoBeforeRunning) {
     const Outcome option = RunReplay(dir, "--frames 3 bad.replay");
     EXPECT_EQ(option.exitCode, 2);
     EXPECT_NE(option.err.find("unknown option --frames"), std::string::npos) << option.err;
+}
+
+// Headless unless --window, whatever the environment says; with --window and
+// no display the stand-in says why once and the frames are still written.
+// --fps paces the flips (3 at 2 a second: at least 1.5 s).
+TEST(ReplayRun, WindowOnlyWhenAskedAndFpsPaces) {
+    NEED_STANDIN();
+#if defined(_WIN32)
+    GTEST_SKIP() << "the display is the X server's on Linux only";
+#endif
+    const fs::path dir = replay_test::WorkDir();
+    replay_test::WriteText(dir / "w.replay", "fxInit 0 3 0\nInitVariables 3\nFlip\npause_render\nunpause_render\nFlip\nFlip\nfxShutdown\n");
+    const std::string noDisplay = "VRASTEX_GLIDE_WINDOW=own DISPLAY=:4711 WAYLAND_DISPLAY= ";
+    const Outcome headless = RunReplay(dir, "w.replay", noDisplay);
+    EXPECT_EQ(headless.exitCode, 0) << headless.err;
+    EXPECT_EQ(headless.err.find("glide2x: no window"), std::string::npos) << headless.err;
+
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome window = RunReplay(dir, "--window --fps 2 w.replay", noDisplay);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(window.exitCode, 0) << window.err;
+    const std::size_t said = window.err.find("glide2x: no window (");
+    EXPECT_NE(said, std::string::npos) << window.err;
+    EXPECT_EQ(window.err.find("glide2x: no window", said + 1), std::string::npos) << window.err;
+    EXPECT_TRUE(fs::exists(dir / "out" / "frame-0003.png"));
+    EXPECT_GE(seconds, 1.5);
+
+    for (const char* fps : {"0", "-3", "x"}) {
+        const Outcome bad = RunReplay(dir, std::string("--fps ") + fps + " w.replay");
+        EXPECT_EQ(bad.exitCode, 2) << fps;
+        EXPECT_NE(bad.err.find("--fps needs"), std::string::npos) << bad.err;
+    }
 }
 
 TEST(ReplayRun, MissingPluginExitsWithThree) {
