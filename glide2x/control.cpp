@@ -134,3 +134,4 @@ STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes) { Dec
 STANDIN_API void standinForgetMemory(void) { ForgetMemory(); }
 
 STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }
+STANDIN_API void standinSetWorkers(int) {}

@@ -116,3 +116,8 @@ STANDIN_API void standinForgetMemory(void);
 // no pixel is drawn, cleared or written, no frame buffer is kept and the log
 // keeps no pixel copies (for fast fuzzing). standinReset turns it on again.
 STANDIN_API void standinSetDrawing(int on);
+// Threads that rasterise: 1 draws on the caller's thread as each call comes;
+// N > 1 records the draws and replays them on N threads, each owning every
+// N-th band of rows, whenever the frame buffer or texture memory is read or
+// written. 0 restores the default: VRASTEX_GLIDE_THREADS, else one per core.
+STANDIN_API void standinSetWorkers(int count);
