@@ -4,6 +4,8 @@
 #include <string>
 
 #include "record.h"
+#include "render/draw_queue.h"
+#include "render/workers.h"
 #include "script.h"
 #include "standin.h"
 #include "state.h"
@@ -100,12 +102,14 @@ int CopyPixels(const std::vector<std::uint16_t>& pixels, std::uint16_t* out, int
 }  // namespace
 
 STANDIN_API int standinReadColorBuffer(int buffer, std::uint16_t* out, int capacity) {
+    FinishDrawing();
     const StandinScreen& screen = Device().screen;
     if (!screen.open || (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER)) return 0;
     return CopyPixels(screen.color[ColorBufferIndex(buffer)], out, capacity);
 }
 
 STANDIN_API int standinReadAuxBuffer(std::uint16_t* out, int capacity) {
+    FinishDrawing();
     const StandinScreen& screen = Device().screen;
     if (!screen.open) return 0;
     return CopyPixels(screen.aux, out, capacity);
@@ -134,4 +138,7 @@ STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes) { Dec
 STANDIN_API void standinForgetMemory(void) { ForgetMemory(); }
 
 STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }
-STANDIN_API void standinSetWorkers(int) {}
+STANDIN_API void standinSetWorkers(int count) {
+    FinishDrawing();
+    SetWorkerCount(count);
+}

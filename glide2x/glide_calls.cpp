@@ -9,6 +9,7 @@
 #include "glide/glide_binding.h"
 #include "raster.h"
 #include "record.h"
+#include "render/draw_queue.h"
 #include "script.h"
 #include "standin.h"
 #include "state.h"
@@ -228,6 +229,7 @@ GLIDE_EXPORT(void) grBufferSwap(int interval) {
     if (ValidationOn() && (interval < 0 || interval > 255)) {
         ReportError("grBufferSwap: swap interval " + std::to_string(interval));
     }
+    FinishDrawing();  // the front buffer is complete before it is shown
     if (RequireWindow("grBufferSwap")) SwapBuffers();
 }
 

@@ -1,0 +1,220 @@
+// The pixel path's spans: runs of covered pixels of one row. The general span
+// shades pixel by pixel through PixelPipeline::Shade; the specialised ones
+// serve the states a renderer of this card keeps using (iterated colour,
+// optionally modulating a texel that TMU 0 passes through; the alpha of the
+// iterated colour, of the constant or (a (256 - a)) >> 8; no blending, alpha
+// blending or additive blending; chroma key on or off; 4x4 dithering) with
+// the same integers as Shade, the decoded texels of texel_cache.h and the
+// bilinear blend done on all four channels at once.
+#include <cstdint>
+
+#include "pixel_pipeline.h"
+#include "texel_cache.h"
+
+namespace {
+
+constexpr int kDither4x4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+inline int Clamp255(std::int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : static_cast<int>(v)); }
+
+inline int AddressTexel(std::int64_t index, int size, bool wrap) {
+    if (wrap) return static_cast<int>(index & (size - 1));
+    if (index < 0) return 0;
+    return index >= size ? size - 1 : static_cast<int>(index);
+}
+
+void GeneralSpan(const PixelPipeline& pipe, SpanRow& row) {
+    Fragment f{};
+    const bool depth = pipe.UsesDepth();
+    for (int x = row.x0; x <= row.x1; ++x) {
+        f.r = Clamp255(row.it[SpanRow::kR].q >> 12);
+        f.g = Clamp255(row.it[SpanRow::kG].q >> 12);
+        f.b = Clamp255(row.it[SpanRow::kB].q >> 12);
+        f.a = Clamp255(row.it[SpanRow::kA].q >> 12);
+        if (depth) {
+            const std::int64_t z = row.it[SpanRow::kZ].q >> 4;
+            f.depth = z < 0 ? 0 : (z > 0xFFFF ? 0xFFFF : static_cast<int>(z));
+        }
+        f.s = row.it[SpanRow::kS].q;
+        f.t = row.it[SpanRow::kT].q;
+        pipe.Shade(x, row.y, f, row.bilinear);
+        for (SpanIterator& it : row.it) it.Next(row.area);
+    }
+}
+
+constexpr std::uint64_t kLaneLow = 0x00FF00FF00FF00FFull;
+
+// Tex: 0 untextured, 1 point sampled, 2 bilinear. Blend: Fast::blend.
+template <int Tex, int Blend, bool Key, bool Flat>
+void FastSpan(const PixelPipeline& pipe, SpanRow& row) {
+    const PixelPipeline::Fast& p = pipe.FastState();
+    const std::int64_t area = row.area;
+    SpanIterator ir = row.it[SpanRow::kR], ig = row.it[SpanRow::kG], ib = row.it[SpanRow::kB],
+                 ia = row.it[SpanRow::kA], is = row.it[SpanRow::kS], it = row.it[SpanRow::kT];
+    const int y = row.y;
+    std::uint16_t* const out =
+        p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
+    const int* const dither = kDither4x4[y & 3];
+    const int oneMinus = p.colorOneMinus;
+    int cr = Clamp255(ir.q >> 12), cg = Clamp255(ig.q >> 12), cb = Clamp255(ib.q >> 12), ca = Clamp255(ia.q >> 12);
+    for (int x = row.x0; x <= row.x1; ++x) {
+        if (!Flat) {
+            cr = Clamp255(ir.q >> 12);
+            cg = Clamp255(ig.q >> 12);
+            cb = Clamp255(ib.q >> 12);
+            ca = Clamp255(ia.q >> 12);
+        }
+        int orr = cr, og = cg, ob = cb;  // the colour unit's other input
+        if (Tex != 0) {
+            std::uint64_t lanes;
+            std::int64_t u = is.q >> p.lod, v = it.q >> p.lod;
+            if (Tex == 1) {
+                lanes = p.texels[AddressTexel(v >> 12, p.texHeight, p.wrapT) * p.texWidth +
+                                 AddressTexel(u >> 12, p.texWidth, p.wrapS)];
+            } else {
+                u -= 2048;
+                v -= 2048;
+                const std::int64_t x0 = u >> 12, y0 = v >> 12;
+                const unsigned fx = static_cast<unsigned>(u >> 8) & 15, fy = static_cast<unsigned>(v >> 8) & 15;
+                const int xa = AddressTexel(x0, p.texWidth, p.wrapS), xb = AddressTexel(x0 + 1, p.texWidth, p.wrapS);
+                const std::uint64_t* ra = p.texels + AddressTexel(y0, p.texHeight, p.wrapT) * p.texWidth;
+                const std::uint64_t* rb = p.texels + AddressTexel(y0 + 1, p.texHeight, p.wrapT) * p.texWidth;
+                // Each lane stays below 2^16: at most 255 * 256.
+                lanes = ra[xa] * ((16 - fx) * (16 - fy)) + ra[xb] * (fx * (16 - fy)) + rb[xa] * ((16 - fx) * fy) +
+                        rb[xb] * (fx * fy);
+                lanes = (lanes >> 8) & kLaneLow;
+            }
+            orr = static_cast<int>(lanes & 0xFFFF);
+            og = static_cast<int>((lanes >> 16) & 0xFFFF);
+            ob = static_cast<int>((lanes >> 32) & 0xFFFF);
+        }
+        if (!(Key && orr == p.keyR && og == p.keyG && ob == p.keyB)) {
+            int a;
+            switch (p.alphaKind) {
+            case 0: a = ca; break;
+            case 1: a = p.constantAlpha; break;
+            default: a = (ca * (256 - ca)) >> 8; break;
+            }
+            // SCALE_OTHER with the factor LOCAL or ONE_MINUS_LOCAL: m + 1 = (l ^ oneMinus) + 1.
+            int r = (orr * ((cr ^ oneMinus) + 1)) >> 8;
+            int g = (og * ((cg ^ oneMinus) + 1)) >> 8;
+            int b = (ob * ((cb ^ oneMinus) + 1)) >> 8;
+            std::uint16_t& pixel = out[x];
+            if (Blend != 0) {
+                const unsigned dst = pixel;
+                const unsigned d5r = dst >> 11, d6g = (dst >> 5) & 63, d5b = dst & 31;
+                const int dr = static_cast<int>((d5r << 3) | (d5r >> 2)), dg = static_cast<int>((d6g << 2) | (d6g >> 4)),
+                          db = static_cast<int>((d5b << 3) | (d5b >> 2));
+                const int sm = a + 1;
+                if (Blend == 1) {
+                    const int dm = 256 - a;
+                    r = ((r * sm) >> 8) + ((dr * dm) >> 8);
+                    g = ((g * sm) >> 8) + ((dg * dm) >> 8);
+                    b = ((b * sm) >> 8) + ((db * dm) >> 8);
+                } else {
+                    r = ((r * sm) >> 8) + dr;
+                    g = ((g * sm) >> 8) + dg;
+                    b = ((b * sm) >> 8) + db;
+                }
+                r = r > 255 ? 255 : r;
+                g = g > 255 ? 255 : g;
+                b = b > 255 ? 255 : b;
+            }
+            const int d = dither[x & 3];
+            const int r5 = (2 * r - (r >> 4) + (r >> 7) + d) >> 4;
+            const int g6 = (4 * g - (g >> 4) + (g >> 6) + d) >> 4;
+            const int b5 = (2 * b - (b >> 4) + (b >> 7) + d) >> 4;
+            pixel = static_cast<std::uint16_t>((r5 << 11) | (g6 << 5) | b5);
+        }
+        if (!Flat) {
+            ir.Next(area);
+            ig.Next(area);
+            ib.Next(area);
+            ia.Next(area);
+        }
+        if (Tex != 0) {
+            is.Next(area);
+            it.Next(area);
+        }
+    }
+}
+
+template <int Tex, int Blend>
+SpanFn Pick(bool key, bool flat) {
+    if (key) return flat ? FastSpan<Tex, Blend, true, true> : FastSpan<Tex, Blend, true, false>;
+    return flat ? FastSpan<Tex, Blend, false, true> : FastSpan<Tex, Blend, false, false>;
+}
+
+template <int Tex>
+SpanFn PickBlend(int blend, bool key, bool flat) {
+    switch (blend) {
+    case 1: return Pick<Tex, 1>(key, flat);
+    case 2: return Pick<Tex, 2>(key, flat);
+    default: return Pick<Tex, 0>(key, flat);
+    }
+}
+
+}  // namespace
+
+SpanFn PixelPipeline::Span(bool bilinear, bool flat) const {
+    if (!fast_.ready) return GeneralSpan;
+    if (fast_.texture == 0) return PickBlend<0>(fast_.blend, fast_.chromakey, flat);
+    return bilinear ? PickBlend<2>(fast_.blend, fast_.chromakey, flat) : PickBlend<1>(fast_.blend, fast_.chromakey, flat);
+}
+
+void PixelPipeline::ChooseFastPath(const char*) {
+    fast_ = Fast{};
+    Fast& f = fast_;
+    if (target_ == nullptr || dither_ != GR_DITHER_4x4) return;
+    // The colour unit: SCALE_OTHER of the iterated or texture colour by the
+    // iterated colour (LOCAL or ONE_MINUS_LOCAL).
+    if (colorLocal_ != kIterated || color_.shape != CombineUnit::kScaleOther || color_.factorSource != 1) return;
+    f.colorOneMinus = color_.oneMinus ? 255 : 0;
+    if (colorOther_ == kIterated && !textured_) {
+        f.texture = 0;
+    } else if (colorOther_ == kTexture && alphaOther_ != kTexture && alpha_.factorSource != 4 &&
+               texture_.Readable() && texture_.PassesTexel()) {
+        f.texture = 1;
+    } else {
+        return;
+    }
+    // The alpha unit.
+    if (alpha_.shape == CombineUnit::kScaleOther && alpha_.factorSource == 0 && alpha_.oneMinus &&
+        alphaOther_ == kIterated) {
+        f.alphaKind = 0;  // (other * 256) >> 8
+    } else if (alpha_.shape == CombineUnit::kLocal && alphaLocal_ == kConstant) {
+        f.alphaKind = 1;
+    } else if (alpha_.shape == CombineUnit::kScaleOther && alpha_.factorSource == 1 && alpha_.oneMinus &&
+               alphaLocal_ == kIterated && alphaOther_ == kIterated) {
+        f.alphaKind = 2;
+    } else {
+        return;
+    }
+    if (!blending_) {
+        f.blend = 0;
+    } else if (srcFactor_ == GR_BLEND_SRC_ALPHA && dstFactor_ == GR_BLEND_ONE_MINUS_SRC_ALPHA) {
+        f.blend = 1;
+    } else if (srcFactor_ == GR_BLEND_SRC_ALPHA && dstFactor_ == GR_BLEND_ONE) {
+        f.blend = 2;
+    } else {
+        return;
+    }
+    f.target = target_;
+    f.width = width_;
+    f.height = height_;
+    f.lowerLeft = lowerLeft_;
+    f.constantAlpha = constant_.a;
+    f.chromakey = chromakey_;
+    f.keyR = key_.r;
+    f.keyG = key_.g;
+    f.keyB = key_.b;
+    if (f.texture) {
+        f.texWidth = texture_.Width();
+        f.texHeight = texture_.Height();
+        f.lod = texture_.LevelShift();
+        f.wrapS = texture_.WrapS();
+        f.wrapT = texture_.WrapT();
+        f.texels = DecodedLevel(0, texture_.Base(), texture_.Format(), f.texWidth, f.texHeight);
+    }
+    f.ready = true;
+}
