@@ -5,7 +5,7 @@
 //      chroma key on (black texels dropped);
 //   2. a full-screen Gouraud quad alpha-blended over it;
 //   3. 2,048 textured right triangles with 16-pixel legs;
-//   4. a flat additive quad.
+//   4. a flat quad in the plug-in's additive mode (SRC_ALPHA, SRC_ALPHA).
 // 1,183,744 pixels a frame. Reported as Mpixel/s with one worker and with one
 // per core. Run with VRASTEX_GLIDE_WINDOW=own (under Xvfb when headless) to
 // include presenting in the window.

@@ -79,7 +79,7 @@ public:
         bool ready = false;  // a specialised span serves this state
         int colorOneMinus = 0;  // 255 for the factor ONE_MINUS_LOCAL, 0 for LOCAL (m = l ^ this)
         int alphaKind = 0;  // 0 other (iterated) alpha, 1 constant alpha, 2 (a (256 - a)) >> 8 of the iterated
-        int blend = 0;      // 0 none, 1 SRC_ALPHA / ONE_MINUS_SRC_ALPHA, 2 SRC_ALPHA / ONE
+        int blend = 0;      // 0 none, 1 SRC_ALPHA / ONE_MINUS_SRC_ALPHA, 2 SRC_ALPHA / SRC_ALPHA
         std::uint16_t* target = nullptr;
         int width = 0, height = 0;
         bool lowerLeft = false;

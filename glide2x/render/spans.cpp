@@ -2,8 +2,8 @@
 // shades pixel by pixel through PixelPipeline::Shade; the specialised ones
 // serve the states a renderer of this card keeps using (iterated colour,
 // optionally modulating a texel that TMU 0 passes through; the alpha of the
-// iterated colour, of the constant or (a (256 - a)) >> 8; no blending, alpha
-// blending or additive blending; chroma key on or off; 4x4 dithering) with
+// iterated colour, of the constant or (a (256 - a)) >> 8; no blending, or blending
+// by the source alpha and its complement or by the source alpha twice; chroma key on or off; 4x4 dithering) with
 // the same integers as Shade, the decoded texels of texel_cache.h and the
 // bilinear blend done on all four channels at once.
 #include <cstdint>
@@ -112,9 +112,9 @@ void FastSpan(const PixelPipeline& pipe, SpanRow& row) {
                     g = ((g * sm) >> 8) + ((dg * dm) >> 8);
                     b = ((b * sm) >> 8) + ((db * dm) >> 8);
                 } else {
-                    r = ((r * sm) >> 8) + dr;
-                    g = ((g * sm) >> 8) + dg;
-                    b = ((b * sm) >> 8) + db;
+                    r = ((r * sm) >> 8) + ((dr * sm) >> 8);
+                    g = ((g * sm) >> 8) + ((dg * sm) >> 8);
+                    b = ((b * sm) >> 8) + ((db * sm) >> 8);
                 }
                 r = r > 255 ? 255 : r;
                 g = g > 255 ? 255 : g;
@@ -194,7 +194,7 @@ void PixelPipeline::ChooseFastPath(const char*) {
         f.blend = 0;
     } else if (srcFactor_ == GR_BLEND_SRC_ALPHA && dstFactor_ == GR_BLEND_ONE_MINUS_SRC_ALPHA) {
         f.blend = 1;
-    } else if (srcFactor_ == GR_BLEND_SRC_ALPHA && dstFactor_ == GR_BLEND_ONE) {
+    } else if (srcFactor_ == GR_BLEND_SRC_ALPHA && dstFactor_ == GR_BLEND_SRC_ALPHA) {
         f.blend = 2;
     } else {
         return;
