@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "pixel_pipeline.h"
 #include "record.h"
 #include "render/draw_queue.h"
 #include "render/workers.h"
@@ -21,6 +22,7 @@ STANDIN_API void standinReset(void) {
     SetRecording(true);
     ClearErrors();
     ResetValidation();
+    SetSpecialisedSpans(true);
 }
 
 STANDIN_API void standinSetBoardCount(int numSst) { Script().boardCount = numSst; }
@@ -141,4 +143,9 @@ STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }
 STANDIN_API void standinSetWorkers(int count) {
     FinishDrawing();
     SetWorkerCount(count);
+}
+
+STANDIN_API void standinSetSpecialisedSpans(int on) {
+    FinishDrawing();
+    SetSpecialisedSpans(on != 0);
 }

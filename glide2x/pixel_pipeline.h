@@ -19,13 +19,12 @@ struct Fragment {
 // stepped per pixel.
 struct SpanIterator {
     std::int64_t q, r, stepQ, stepR;
+    // Without a branch: the carry is irregular along a row.
     void Next(std::int64_t area) {
-        q += stepQ;
         r += stepR;
-        if (r >= area) {
-            r -= area;
-            ++q;
-        }
+        const std::int64_t carry = r >= area ? 1 : 0;
+        q += stepQ + carry;
+        r -= area & -carry;
     }
 };
 
@@ -41,6 +40,9 @@ struct SpanRow {
 };
 
 class PixelPipeline;
+// Whether pipelines built from now on may use the specialised spans.
+void SetSpecialisedSpans(bool on);
+
 using SpanFn = void (*)(const PixelPipeline& pipe, SpanRow& row);
 
 class PixelPipeline {

@@ -121,3 +121,6 @@ STANDIN_API void standinSetDrawing(int on);
 // N-th band of rows, whenever the frame buffer or texture memory is read or
 // written. 0 restores the default: VRASTEX_GLIDE_THREADS, else one per core.
 STANDIN_API void standinSetWorkers(int count);
+// Off: every draw takes the general pixel path, for tests that compare it
+// with the specialised spans. On after loading and after standinReset.
+STANDIN_API void standinSetSpecialisedSpans(int on);

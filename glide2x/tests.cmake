@@ -38,3 +38,8 @@ gtest_discover_tests(combine_test)
 add_executable(validation_test ${PROJECT_SOURCE_DIR}/tests/validation_test.cpp)
 target_link_libraries(validation_test PRIVATE glide2x GTest::gtest_main)
 gtest_discover_tests(validation_test)
+
+# Specialised spans against the general path, band workers against one thread.
+add_executable(bands_test ${PROJECT_SOURCE_DIR}/tests/bands_test.cpp)
+target_link_libraries(bands_test PRIVATE glide2x GTest::gtest_main)
+gtest_discover_tests(bands_test)

@@ -15,12 +15,32 @@ namespace {
 
 constexpr int kDither4x4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
+// The dithered 565 fields of every 8-bit value at every matrix value d:
+// R and B (2v - (v >> 4) + (v >> 7) + d) >> 4, G (4v - (v >> 4) + (v >> 6) + d) >> 4.
+struct DitherTables {
+    std::uint8_t rb[16][256];
+    std::uint8_t g[16][256];
+};
+
+constexpr DitherTables MakeDitherTables() {
+    DitherTables t{};
+    for (int d = 0; d < 16; ++d) {
+        for (int v = 0; v < 256; ++v) {
+            t.rb[d][v] = static_cast<std::uint8_t>((2 * v - (v >> 4) + (v >> 7) + d) >> 4);
+            t.g[d][v] = static_cast<std::uint8_t>((4 * v - (v >> 4) + (v >> 6) + d) >> 4);
+        }
+    }
+    return t;
+}
+
+constexpr DitherTables kDitherTables = MakeDitherTables();
+
 inline int Clamp255(std::int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : static_cast<int>(v)); }
 
 inline int AddressTexel(std::int64_t index, int size, bool wrap) {
     if (wrap) return static_cast<int>(index & (size - 1));
-    if (index < 0) return 0;
-    return index >= size ? size - 1 : static_cast<int>(index);
+    const std::int64_t low = index < 0 ? 0 : index;
+    return static_cast<int>(low >= size ? size - 1 : low);
 }
 
 void GeneralSpan(const PixelPipeline& pipe, SpanRow& row) {
@@ -121,10 +141,8 @@ void FastSpan(const PixelPipeline& pipe, SpanRow& row) {
                 b = b > 255 ? 255 : b;
             }
             const int d = dither[x & 3];
-            const int r5 = (2 * r - (r >> 4) + (r >> 7) + d) >> 4;
-            const int g6 = (4 * g - (g >> 4) + (g >> 6) + d) >> 4;
-            const int b5 = (2 * b - (b >> 4) + (b >> 7) + d) >> 4;
-            pixel = static_cast<std::uint16_t>((r5 << 11) | (g6 << 5) | b5);
+            pixel = static_cast<std::uint16_t>((kDitherTables.rb[d][r] << 11) | (kDitherTables.g[d][g] << 5) |
+                                               kDitherTables.rb[d][b]);
         }
         if (!Flat) {
             ir.Next(area);
@@ -154,7 +172,11 @@ SpanFn PickBlend(int blend, bool key, bool flat) {
     }
 }
 
+bool specialisedSpans = true;
+
 }  // namespace
+
+void SetSpecialisedSpans(bool on) { specialisedSpans = on; }
 
 SpanFn PixelPipeline::Span(bool bilinear, bool flat) const {
     if (!fast_.ready) return GeneralSpan;
@@ -165,7 +187,7 @@ SpanFn PixelPipeline::Span(bool bilinear, bool flat) const {
 void PixelPipeline::ChooseFastPath(const char*) {
     fast_ = Fast{};
     Fast& f = fast_;
-    if (target_ == nullptr || dither_ != GR_DITHER_4x4) return;
+    if (!specialisedSpans || target_ == nullptr || dither_ != GR_DITHER_4x4) return;
     // The colour unit: SCALE_OTHER of the iterated or texture colour by the
     // iterated colour (LOCAL or ONE_MINUS_LOCAL).
     if (colorLocal_ != kIterated || color_.shape != CombineUnit::kScaleOther || color_.factorSource != 1) return;
