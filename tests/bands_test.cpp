@@ -91,7 +91,7 @@ std::vector<std::uint16_t> DrawSpanCase(const SpanCase& c, bool specialised, int
     Background();
     grConstantColorValue(0x80FFFFFF);
     grColorCombine(c.color[0], c.color[1], 0, c.textured ? 1 : 0, 0);
-    grAlphaCombine(c.alpha[0], c.alpha[1], c.alpha[2], c.alpha[2] == 1 ? 2 : 0, 0);
+    grAlphaCombine(c.alpha[0], c.alpha[1], c.alpha[2], c.alpha[0] == 1 ? 2 : 0, 0);  // LOCAL: other CONSTANT
     grAlphaBlendFunction(c.blend[0], c.blend[1], 4, 0);
     grChromakeyMode(c.key ? GR_CHROMAKEY_ENABLE : GR_CHROMAKEY_DISABLE);
     grChromakeyValue(0);
