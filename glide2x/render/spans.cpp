@@ -8,6 +8,16 @@
 // bilinear blend done on all four channels at once.
 #include <cstdint>
 
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#include <emmintrin.h>
+#define SPANS_SSE2 1
+// The i686 build's baseline is below SSE2; its spans use it all the same.
+#define SPANS_TARGET __attribute__((target("sse2")))
+#else
+#define SPANS_SSE2 0
+#define SPANS_TARGET
+#endif
+
 #include "pixel_pipeline.h"
 #include "texel_cache.h"
 
@@ -64,30 +74,116 @@ void GeneralSpan(const PixelPipeline& pipe, SpanRow& row) {
 
 constexpr std::uint64_t kLaneLow = 0x00FF00FF00FF00FFull;
 
+// The six values a specialised span steps, as the general path has them:
+// 64-bit quotient and remainder each.
+class ScalarValues {
+public:
+    explicit ScalarValues(const SpanRow& row)
+        : area_(row.area), r_(row.it[SpanRow::kR]), g_(row.it[SpanRow::kG]), b_(row.it[SpanRow::kB]),
+          a_(row.it[SpanRow::kA]), s_(row.it[SpanRow::kS]), t_(row.it[SpanRow::kT]) {}
+    void Colour(int* r, int* g, int* b, int* a) const {
+        *r = Clamp255(r_.q >> 12);
+        *g = Clamp255(g_.q >> 12);
+        *b = Clamp255(b_.q >> 12);
+        *a = Clamp255(a_.q >> 12);
+    }
+    std::int64_t S() const { return s_.q; }
+    std::int64_t T() const { return t_.q; }
+    void NextColour() {
+        r_.Next(area_);
+        g_.Next(area_);
+        b_.Next(area_);
+        a_.Next(area_);
+    }
+    void NextTexture() {
+        s_.Next(area_);
+        t_.Next(area_);
+    }
+
+private:
+    std::int64_t area_;
+    SpanIterator r_, g_, b_, a_, s_, t_;
+};
+
+#if SPANS_SSE2
+// The same values in 32-bit lanes, r g b a in one register and s t in
+// another, for rows where they fit (PackedFits): the remainder below the
+// area and the area below 2^30, quotients and steps below 2^28 in
+// magnitude. Every covered pixel lies in the triangle, so its values lie
+// between the corners' and never leave that range. Clamping to 0..255 is
+// the two saturating packs.
+class PackedValues {
+public:
+    SPANS_TARGET explicit PackedValues(const SpanRow& row) {
+        const auto lanes = [&](int a, int b, int c, int d, std::int64_t SpanIterator::*field) {
+            return _mm_set_epi32(static_cast<int>(row.it[d].*field), static_cast<int>(row.it[c].*field),
+                                 static_cast<int>(row.it[b].*field), static_cast<int>(row.it[a].*field));
+        };
+        using I = SpanRow;
+        cq_ = lanes(I::kR, I::kG, I::kB, I::kA, &SpanIterator::q);
+        cr_ = lanes(I::kR, I::kG, I::kB, I::kA, &SpanIterator::r);
+        cStepQ_ = lanes(I::kR, I::kG, I::kB, I::kA, &SpanIterator::stepQ);
+        cStepR_ = lanes(I::kR, I::kG, I::kB, I::kA, &SpanIterator::stepR);
+        tq_ = lanes(I::kS, I::kT, I::kS, I::kT, &SpanIterator::q);
+        tr_ = lanes(I::kS, I::kT, I::kS, I::kT, &SpanIterator::r);
+        tStepQ_ = lanes(I::kS, I::kT, I::kS, I::kT, &SpanIterator::stepQ);
+        tStepR_ = lanes(I::kS, I::kT, I::kS, I::kT, &SpanIterator::stepR);
+        area_ = _mm_set1_epi32(static_cast<int>(row.area));
+        areaBelow_ = _mm_set1_epi32(static_cast<int>(row.area - 1));
+    }
+    SPANS_TARGET void Colour(int* r, int* g, int* b, int* a) const {
+        __m128i c = _mm_srai_epi32(cq_, 12);
+        c = _mm_packs_epi32(c, c);
+        c = _mm_packus_epi16(c, c);
+        const auto bytes = static_cast<unsigned>(_mm_cvtsi128_si32(c));
+        *r = static_cast<int>(bytes & 255);
+        *g = static_cast<int>((bytes >> 8) & 255);
+        *b = static_cast<int>((bytes >> 16) & 255);
+        *a = static_cast<int>(bytes >> 24);
+    }
+    SPANS_TARGET std::int64_t S() const { return _mm_cvtsi128_si32(tq_); }
+    SPANS_TARGET std::int64_t T() const { return _mm_cvtsi128_si32(_mm_srli_si128(tq_, 4)); }
+    SPANS_TARGET void NextColour() { Step(cq_, cr_, cStepQ_, cStepR_); }
+    SPANS_TARGET void NextTexture() { Step(tq_, tr_, tStepQ_, tStepR_); }
+
+    static bool Fits(const SpanRow& row) {
+        constexpr std::int64_t kLimit = std::int64_t{1} << 28;
+        if (row.area >= (std::int64_t{1} << 30)) return false;
+        for (const SpanIterator& it : row.it) {
+            if (it.q <= -kLimit || it.q >= kLimit || it.stepQ <= -kLimit || it.stepQ >= kLimit) return false;
+        }
+        return true;
+    }
+
+private:
+    SPANS_TARGET void Step(__m128i& q, __m128i& r, __m128i stepQ, __m128i stepR) const {
+        r = _mm_add_epi32(r, stepR);
+        const __m128i carry = _mm_cmpgt_epi32(r, areaBelow_);  // all ones where r >= area
+        q = _mm_sub_epi32(_mm_add_epi32(q, stepQ), carry);
+        r = _mm_sub_epi32(r, _mm_and_si128(carry, area_));
+    }
+
+    __m128i cq_, cr_, cStepQ_, cStepR_, tq_, tr_, tStepQ_, tStepR_, area_, areaBelow_;
+};
+#endif
+
 // Tex: 0 untextured, 1 point sampled, 2 bilinear. Blend: Fast::blend.
-template <int Tex, int Blend, bool Key, bool Flat>
-void FastSpan(const PixelPipeline& pipe, SpanRow& row) {
-    const PixelPipeline::Fast& p = pipe.FastState();
-    const std::int64_t area = row.area;
-    SpanIterator ir = row.it[SpanRow::kR], ig = row.it[SpanRow::kG], ib = row.it[SpanRow::kB],
-                 ia = row.it[SpanRow::kA], is = row.it[SpanRow::kS], it = row.it[SpanRow::kT];
+template <int Tex, int Blend, bool Key, bool Flat, class Values>
+SPANS_TARGET void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
+    Values values(row);
     const int y = row.y;
     std::uint16_t* const out =
         p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
     const int* const dither = kDither4x4[y & 3];
     const int oneMinus = p.colorOneMinus;
-    int cr = Clamp255(ir.q >> 12), cg = Clamp255(ig.q >> 12), cb = Clamp255(ib.q >> 12), ca = Clamp255(ia.q >> 12);
+    int cr, cg, cb, ca;
+    values.Colour(&cr, &cg, &cb, &ca);
     for (int x = row.x0; x <= row.x1; ++x) {
-        if (!Flat) {
-            cr = Clamp255(ir.q >> 12);
-            cg = Clamp255(ig.q >> 12);
-            cb = Clamp255(ib.q >> 12);
-            ca = Clamp255(ia.q >> 12);
-        }
+        if (!Flat) values.Colour(&cr, &cg, &cb, &ca);
         int orr = cr, og = cg, ob = cb;  // the colour unit's other input
         if (Tex != 0) {
             std::uint64_t lanes;
-            std::int64_t u = is.q >> p.lod, v = it.q >> p.lod;
+            std::int64_t u = values.S() >> p.lod, v = values.T() >> p.lod;
             if (Tex == 1) {
                 lanes = p.texels[AddressTexel(v >> 12, p.texHeight, p.wrapT) * p.texWidth +
                                  AddressTexel(u >> 12, p.texWidth, p.wrapS)];
@@ -144,17 +240,17 @@ void FastSpan(const PixelPipeline& pipe, SpanRow& row) {
             pixel = static_cast<std::uint16_t>((kDitherTables.rb[d][r] << 11) | (kDitherTables.g[d][g] << 5) |
                                                kDitherTables.rb[d][b]);
         }
-        if (!Flat) {
-            ir.Next(area);
-            ig.Next(area);
-            ib.Next(area);
-            ia.Next(area);
-        }
-        if (Tex != 0) {
-            is.Next(area);
-            it.Next(area);
-        }
+        if (!Flat) values.NextColour();
+        if (Tex != 0) values.NextTexture();
     }
+}
+
+template <int Tex, int Blend, bool Key, bool Flat>
+void FastSpan(const PixelPipeline& pipe, SpanRow& row) {
+#if SPANS_SSE2
+    if (PackedValues::Fits(row)) return FastRun<Tex, Blend, Key, Flat, PackedValues>(pipe.FastState(), row);
+#endif
+    FastRun<Tex, Blend, Key, Flat, ScalarValues>(pipe.FastState(), row);
 }
 
 template <int Tex, int Blend>
