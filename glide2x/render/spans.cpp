@@ -76,7 +76,7 @@ constexpr std::uint64_t kLaneLow = 0x00FF00FF00FF00FFull;
 
 // The texel lanes at (s, t): point sampled (Tex 1) or bilinear (Tex 2).
 template <int Tex>
-inline std::uint64_t Sample(const PixelPipeline::Fast& p, std::int64_t s, std::int64_t t) {
+[[gnu::always_inline]] inline std::uint64_t Sample(const PixelPipeline::Fast& p, std::int64_t s, std::int64_t t) {
     std::int64_t u = s >> p.lod, v = t >> p.lod;
     if (Tex == 1) {
         return p.texels[AddressTexel(v >> 12, p.texHeight, p.wrapT) * p.texWidth +
