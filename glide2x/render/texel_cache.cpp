@@ -21,6 +21,12 @@ struct Entry {
 
 Entry entries[kTexelCacheEntries];
 std::uint64_t useClock = 0;
+Entry* lastHit = nullptr;  // a renderer draws with one texture many times in a row
+
+bool Matches(const Entry& e, int tmu, std::uint64_t base, FxI32 format, int width, int height, std::uint32_t limit) {
+    return e.valid && e.tmu == tmu && e.base == base && e.format == format && e.width == width &&
+           e.height == height && e.limit == limit;
+}
 
 void Decode(Entry& e, const StandinTexMemory& memory) {
     const int bytes = TexelBytes(e.format);
@@ -44,11 +50,15 @@ void Decode(Entry& e, const StandinTexMemory& memory) {
 const std::uint64_t* DecodedLevel(int tmu, std::uint64_t base, FxI32 format, int width, int height) {
     const StandinTexMemory& memory = Device().texMemory[tmu];
     const std::uint32_t limit = memory.bytes.empty() ? 0 : memory.limit;
+    if (lastHit && Matches(*lastHit, tmu, base, format, width, height, limit)) {
+        lastHit->lastUse = ++useClock;
+        return lastHit->texels.data();
+    }
     Entry* victim = &entries[0];
     for (Entry& e : entries) {
-        if (e.valid && e.tmu == tmu && e.base == base && e.format == format && e.width == width &&
-            e.height == height && e.limit == limit) {
+        if (Matches(e, tmu, base, format, width, height, limit)) {
             e.lastUse = ++useClock;
+            lastHit = &e;
             return e.texels.data();
         }
         if (victim->valid && (!e.valid || e.lastUse < victim->lastUse)) victim = &e;
@@ -63,6 +73,7 @@ const std::uint64_t* DecodedLevel(int tmu, std::uint64_t base, FxI32 format, int
     victim->limit = limit;
     victim->lastUse = ++useClock;
     Decode(*victim, memory);
+    lastHit = victim;
     return victim->texels.data();
 }
 
