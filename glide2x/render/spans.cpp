@@ -8,14 +8,13 @@
 // bilinear blend done on all four channels at once.
 #include <cstdint>
 
-#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+// SSE2 on every x86 build: the i686 build compiles this file alone with
+// -msse2 (glide2x/CMakeLists.txt). Other processors take the portable spans.
+#if defined(__SSE2__) && !defined(STANDIN_PORTABLE_SPANS)
 #include <emmintrin.h>
 #define SPANS_SSE2 1
-// The i686 build's baseline is below SSE2; its spans use it all the same.
-#define SPANS_TARGET __attribute__((target("sse2")))
 #else
 #define SPANS_SSE2 0
-#define SPANS_TARGET
 #endif
 
 #include "pixel_pipeline.h"
@@ -135,7 +134,7 @@ private:
 // the two saturating packs.
 class PackedValues {
 public:
-    SPANS_TARGET explicit PackedValues(const SpanRow& row) {
+    explicit PackedValues(const SpanRow& row) {
         const auto lanes = [&](int a, int b, int c, int d, std::int64_t SpanIterator::*field) {
             return _mm_set_epi32(static_cast<int>(row.it[d].*field), static_cast<int>(row.it[c].*field),
                                  static_cast<int>(row.it[b].*field), static_cast<int>(row.it[a].*field));
@@ -152,7 +151,7 @@ public:
         area_ = _mm_set1_epi32(static_cast<int>(row.area));
         areaBelow_ = _mm_set1_epi32(static_cast<int>(row.area - 1));
     }
-    SPANS_TARGET void Colour(int* r, int* g, int* b, int* a) const {
+    void Colour(int* r, int* g, int* b, int* a) const {
         __m128i c = _mm_srai_epi32(cq_, 12);
         c = _mm_packs_epi32(c, c);
         c = _mm_packus_epi16(c, c);
@@ -162,10 +161,10 @@ public:
         *b = static_cast<int>((bytes >> 16) & 255);
         *a = static_cast<int>(bytes >> 24);
     }
-    SPANS_TARGET std::int64_t S() const { return _mm_cvtsi128_si32(tq_); }
-    SPANS_TARGET std::int64_t T() const { return _mm_cvtsi128_si32(_mm_srli_si128(tq_, 4)); }
-    SPANS_TARGET void NextColour() { Step(cq_, cr_, cStepQ_, cStepR_); }
-    SPANS_TARGET void NextTexture() { Step(tq_, tr_, tStepQ_, tStepR_); }
+    std::int64_t S() const { return _mm_cvtsi128_si32(tq_); }
+    std::int64_t T() const { return _mm_cvtsi128_si32(_mm_srli_si128(tq_, 4)); }
+    void NextColour() { Step(cq_, cr_, cStepQ_, cStepR_); }
+    void NextTexture() { Step(tq_, tr_, tStepQ_, tStepR_); }
 
     static bool Fits(const SpanRow& row) {
         constexpr std::int64_t kLimit = std::int64_t{1} << 28;
@@ -177,7 +176,7 @@ public:
     }
 
 private:
-    SPANS_TARGET void Step(__m128i& q, __m128i& r, __m128i stepQ, __m128i stepR) const {
+    void Step(__m128i& q, __m128i& r, __m128i stepQ, __m128i stepR) const {
         r = _mm_add_epi32(r, stepR);
         const __m128i carry = _mm_cmpgt_epi32(r, areaBelow_);  // all ones where r >= area
         q = _mm_sub_epi32(_mm_add_epi32(q, stepQ), carry);
@@ -190,7 +189,7 @@ private:
 
 // Tex: 0 untextured, 1 point sampled, 2 bilinear. Blend: Fast::blend.
 template <int Tex, int Blend, bool Key, bool Flat, class Values>
-SPANS_TARGET void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
+void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
     Values values(row);
     const int y = row.y;
     std::uint16_t* const out =
@@ -256,7 +255,7 @@ SPANS_TARGET void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
 // the values, the texels, the key and the alpha per pixel as in FastRun,
 // then the rest for the group.
 template <int Tex, int Blend, bool Key, bool Flat, class Values>
-SPANS_TARGET void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
+void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
     Values values(row);
     const int y = row.y;
     std::uint16_t* const out =
