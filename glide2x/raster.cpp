@@ -208,6 +208,34 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2, 
     row.area = area;
     row.bilinear = bilinear;
 
+    // Rows are set up by stepping from the row above where there is one:
+    // each edge's first or last covered column as the exact quotient
+    // floor((w - threshold) / |step|) with its remainder (w grows by 16 ex a
+    // row), and each value's quotient and remainder at the first covered
+    // pixel (N grows by StepY a row and by StepX a column). Divisions are
+    // left for the first row, rows after a skip and long jumps of the
+    // first column.
+    struct EdgeRow {
+        std::int64_t step, d, q, r, dq, dr, w;
+    };
+    EdgeRow er[3];
+    std::int64_t rowQ[kIterators], rowR[kIterators];
+    for (int k = 0; k < used; ++k) {
+        const std::int64_t dy = it[k].StepY(edges);
+        rowQ[k] = FloorDiv(dy, area);
+        rowR[k] = dy - rowQ[k] * area;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t step = -16 * edges[i].ey, d = step < 0 ? -step : step;
+        er[i].step = step;
+        er[i].d = d;
+        if (d != 0) {
+            er[i].dq = FloorDiv(16 * edges[i].ex, d);
+            er[i].dr = 16 * edges[i].ex - er[i].dq * d;
+        }
+    }
+    std::int64_t edgesRow = py0 - 2, valuesRow = py0 - 2, valuesLo = 0;
+
     Fragment f{};
     for (std::int64_t py = py0; py <= py1; ++py) {
         if (band.count > 1) {
@@ -219,25 +247,61 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2, 
                 continue;
             }
         }
-        const std::int64_t cy = 16 * py + 8, cx0 = 16 * px0 + 8;
         std::int64_t lo = px0, hi = px1;
-        std::int64_t w[3];
         bool empty = false;
+        const bool nextRow = edgesRow == py - 1;
+        edgesRow = py;
         for (int i = 0; i < 3; ++i) {
             const Edge& e = edges[i];
-            w[i] = e.ex * (cy - e.qy) - e.ey * (cx0 - e.qx);
-            const std::int64_t step = -16 * e.ey;
-            if (step > 0) {
-                lo = std::max(lo, px0 + CeilDiv(e.threshold - w[i], step));
-            } else if (step < 0) {
-                hi = std::min(hi, px0 + FloorDiv(w[i] - e.threshold, -step));
-            } else if (w[i] < e.threshold) {
+            EdgeRow& r = er[i];
+            if (nextRow) {
+                r.w += 16 * e.ex;
+                if (r.d != 0) {
+                    r.q += r.dq;
+                    r.r += r.dr;
+                    if (r.r >= r.d) {
+                        r.r -= r.d;
+                        ++r.q;
+                    }
+                }
+            } else {
+                r.w = e.ex * (16 * py + 8 - e.qy) - e.ey * (16 * px0 + 8 - e.qx);
+                if (r.d != 0) {
+                    r.q = FloorDiv(r.w - e.threshold, r.d);
+                    r.r = r.w - e.threshold - r.q * r.d;
+                }
+            }
+            if (r.step > 0) {
+                lo = std::max(lo, px0 - r.q);  // px0 + ceil((threshold - w) / step)
+            } else if (r.step < 0) {
+                hi = std::min(hi, px0 + r.q);
+            } else if (r.w < e.threshold) {
                 empty = true;
             }
         }
         if (empty || lo > hi) continue;
-        for (int i = 0; i < 3; ++i) w[i] += -16 * edges[i].ey * (lo - px0);
-        for (int k = 0; k < used; ++k) it[k].Start(w, area);
+        std::int64_t w[3];
+        for (int i = 0; i < 3; ++i) w[i] = er[i].w + -16 * edges[i].ey * (lo - px0);
+        const std::int64_t columns = lo - valuesLo;
+        if (valuesRow == py - 1 && columns >= -8 && columns <= 8) {
+            for (int k = 0; k < used; ++k) {
+                Iterator& v = it[k];
+                v.q += rowQ[k] + columns * v.stepQ;
+                v.r += rowR[k] + columns * v.stepR;
+                while (v.r >= area) {
+                    v.r -= area;
+                    ++v.q;
+                }
+                while (v.r < 0) {
+                    v.r += area;
+                    --v.q;
+                }
+            }
+        } else {
+            for (int k = 0; k < used; ++k) it[k].Start(w, area);
+        }
+        valuesRow = py;
+        valuesLo = lo;
         if (span) {
             row.y = static_cast<int>(py);
             row.x0 = static_cast<int>(lo);
@@ -268,6 +332,7 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2, 
             pipe.Shade(static_cast<int>(px), static_cast<int>(py), f, bilinear);
             for (int i = 0; i < steppingCount; ++i) it[stepping[i]].Next(area);
         }
+        valuesRow = -8;  // the values were stepped along the row: the next row starts afresh
     }
 }
 
