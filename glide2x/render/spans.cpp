@@ -269,6 +269,9 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
         static_cast<short>(dither[(row.x0 + 2) & 3]), static_cast<short>(dither[(row.x0 + 3) & 3]));
     const __m128i oneMinus = _mm_set1_epi16(static_cast<short>(p.colorOneMinus));
     const __m128i one = _mm_set1_epi16(1), c255 = _mm_set1_epi16(255), c256 = _mm_set1_epi16(256);
+    const __m128i keyR = _mm_set1_epi16(static_cast<short>(p.keyR)), keyG = _mm_set1_epi16(static_cast<short>(p.keyG)),
+                  keyB = _mm_set1_epi16(static_cast<short>(p.keyB));
+    const __m128i constantAlpha = _mm_set1_epi16(static_cast<short>(p.constantAlpha));
     alignas(16) std::uint16_t oR[8], oG[8], oB[8], lR[8], lG[8], lB[8], al[8], keep[8], old[8];
     int cr, cg, cb, ca;
     values.Colour(&cr, &cg, &cb, &ca);
@@ -288,16 +291,14 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
                 og = static_cast<int>((lanes >> 16) & 0xFFFF);
                 ob = static_cast<int>((lanes >> 32) & 0xFFFF);
             }
-            keep[i] = (Key && orr == p.keyR && og == p.keyG && ob == p.keyB) ? 0 : 0xFFFF;
+            keep[i] = 0xFFFF;
             oR[i] = static_cast<std::uint16_t>(orr);
             oG[i] = static_cast<std::uint16_t>(og);
             oB[i] = static_cast<std::uint16_t>(ob);
             lR[i] = static_cast<std::uint16_t>(cr);
             lG[i] = static_cast<std::uint16_t>(cg);
             lB[i] = static_cast<std::uint16_t>(cb);
-            al[i] = static_cast<std::uint16_t>(p.alphaKind == 0   ? ca
-                                               : p.alphaKind == 1 ? p.constantAlpha
-                                                                  : (ca * (256 - ca)) >> 8);
+            al[i] = static_cast<std::uint16_t>(ca);
             if (!Flat) values.NextColour();
             if (Tex != 0) values.NextTexture();
         }
@@ -313,9 +314,23 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
         const auto scale = [&](__m128i o, __m128i l) {
             return _mm_srli_epi16(_mm_mullo_epi16(o, _mm_add_epi16(_mm_xor_si128(l, oneMinus), one)), 8);
         };
-        __m128i r = scale(load(oR), load(lR)), g = scale(load(oG), load(lG)), b = scale(load(oB), load(lB));
+        const __m128i otherR = load(oR), otherG = load(oG), otherB = load(oB);
+        __m128i mask = load(keep);
+        if (Key) {  // a pixel whose other colour equals the key is not written
+            const __m128i keyed =
+                _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi16(otherR, keyR), _mm_cmpeq_epi16(otherG, keyG)),
+                              _mm_cmpeq_epi16(otherB, keyB));
+            mask = _mm_andnot_si128(keyed, mask);
+        }
+        __m128i r = scale(otherR, load(lR)), g = scale(otherG, load(lG)), b = scale(otherB, load(lB));
         if (Blend != 0) {
-            const __m128i a = load(al);
+            // The alpha unit: the iterated alpha, the constant's, or (a (256 - a)) >> 8.
+            __m128i a = load(al);
+            if (p.alphaKind == 1) {
+                a = constantAlpha;
+            } else if (p.alphaKind == 2) {
+                a = _mm_srli_epi16(_mm_mullo_epi16(a, _mm_sub_epi16(c256, a)), 8);
+            }
             const __m128i sm = _mm_add_epi16(a, one);
             const __m128i dm = Blend == 1 ? _mm_sub_epi16(c256, a) : sm;
             const __m128i d5r = _mm_srli_epi16(dst, 11);
@@ -345,7 +360,6 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
                                           4);
         const __m128i pixels =
             _mm_or_si128(_mm_or_si128(_mm_slli_epi16(five(r), 11), _mm_slli_epi16(g6, 5)), five(b));
-        const __m128i mask = load(keep);
         const __m128i merged = _mm_or_si128(_mm_and_si128(mask, pixels), _mm_andnot_si128(mask, dst));
         if (whole) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(target), merged);
