@@ -27,9 +27,13 @@ struct Queue {
     }
 };
 
+// Made on the first recorded draw: a library drawing with one worker never
+// reserves the room.
+Queue* queue = nullptr;
+
 Queue& Q() {
-    static Queue queue;
-    return queue;
+    if (queue == nullptr) queue = new Queue;
+    return *queue;
 }
 
 // One worker's share: every recorded triangle, in order, cut to its band.
@@ -47,7 +51,8 @@ void ReplayBand(int band, int bands, void* context) {
 }  // namespace
 
 void FinishDrawing() {
-    Queue& q = Q();
+    if (queue == nullptr) return;
+    Queue& q = *queue;
     if (!q.triangles.empty()) RunBands(WorkerCount(), ReplayBand, &q);
     q.triangles.clear();
     q.vertices.clear();
