@@ -74,10 +74,14 @@ void GeneralSpan(const PixelPipeline& pipe, SpanRow& row) {
 constexpr std::uint64_t kLaneLow = 0x00FF00FF00FF00FFull;
 
 // The texel lanes at (s, t): point sampled (Tex 1) or bilinear (Tex 2).
+// `inside`: every texel the row reads lies in the level, so clamping and
+// wrapping leave the indices as they are.
 template <int Tex>
-[[gnu::always_inline]] inline std::uint64_t Sample(const PixelPipeline::Fast& p, std::int64_t s, std::int64_t t) {
+[[gnu::always_inline]] inline std::uint64_t Sample(const PixelPipeline::Fast& p, std::int64_t s, std::int64_t t,
+                                                   bool inside) {
     std::int64_t u = s >> p.lod, v = t >> p.lod;
     if (Tex == 1) {
+        if (inside) return p.texels[(v >> 12) * p.texWidth + (u >> 12)];
         return p.texels[AddressTexel(v >> 12, p.texHeight, p.wrapT) * p.texWidth +
                         AddressTexel(u >> 12, p.texWidth, p.wrapS)];
     }
@@ -85,13 +89,38 @@ template <int Tex>
     v -= 2048;
     const std::int64_t x0 = u >> 12, y0 = v >> 12;
     const unsigned fx = static_cast<unsigned>(u >> 8) & 15, fy = static_cast<unsigned>(v >> 8) & 15;
-    const int xa = AddressTexel(x0, p.texWidth, p.wrapS), xb = AddressTexel(x0 + 1, p.texWidth, p.wrapS);
-    const std::uint64_t* ra = p.texels + AddressTexel(y0, p.texHeight, p.wrapT) * p.texWidth;
-    const std::uint64_t* rb = p.texels + AddressTexel(y0 + 1, p.texHeight, p.wrapT) * p.texWidth;
+    const std::uint64_t *ra, *rb;
+    int xa, xb;
+    if (inside) {
+        xa = static_cast<int>(x0);
+        xb = xa + 1;
+        ra = p.texels + y0 * p.texWidth;
+        rb = ra + p.texWidth;
+    } else {
+        xa = AddressTexel(x0, p.texWidth, p.wrapS);
+        xb = AddressTexel(x0 + 1, p.texWidth, p.wrapS);
+        ra = p.texels + AddressTexel(y0, p.texHeight, p.wrapT) * p.texWidth;
+        rb = p.texels + AddressTexel(y0 + 1, p.texHeight, p.wrapT) * p.texWidth;
+    }
     // Each lane stays below 2^16: at most 255 * 256.
     const std::uint64_t lanes = ra[xa] * ((16 - fx) * (16 - fy)) + ra[xb] * (fx * (16 - fy)) +
                                 rb[xa] * ((16 - fx) * fy) + rb[xb] * (fx * fy);
     return (lanes >> 8) & kLaneLow;
+}
+
+// Whether every texel a row of Tex sampling reads lies inside the level: s
+// and t are linear along the row, so their values at both ends bound it.
+template <int Tex>
+bool RowInside(const PixelPipeline::Fast& p, const SpanRow& row) {
+    if (Tex == 0) return false;
+    const std::int64_t n = row.x1 - row.x0;
+    const auto inside = [&](const SpanIterator& it, int size) {
+        const std::int64_t last = it.q + n * it.stepQ + (it.r + n * it.stepR) / row.area;  // r + n stepR >= 0
+        const std::int64_t shift = Tex == 2 ? 2048 : 0, top = Tex == 2 ? size - 2 : size - 1;
+        const std::int64_t a = ((it.q >> p.lod) - shift) >> 12, b = ((last >> p.lod) - shift) >> 12;
+        return a >= 0 && b >= 0 && a <= top && b <= top;
+    };
+    return inside(row.it[SpanRow::kS], p.texWidth) && inside(row.it[SpanRow::kT], p.texHeight);
 }
 
 // The six values a specialised span steps, as the general path has them:
@@ -191,6 +220,7 @@ private:
 template <int Tex, int Blend, bool Key, bool Flat, class Values>
 void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
     Values values(row);
+    const bool inside = RowInside<Tex>(p, row);
     const int y = row.y;
     std::uint16_t* const out =
         p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
@@ -202,7 +232,7 @@ void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
         if (!Flat) values.Colour(&cr, &cg, &cb, &ca);
         int orr = cr, og = cg, ob = cb;  // the colour unit's other input
         if (Tex != 0) {
-            const std::uint64_t lanes = Sample<Tex>(p, values.S(), values.T());
+            const std::uint64_t lanes = Sample<Tex>(p, values.S(), values.T(), inside);
             orr = static_cast<int>(lanes & 0xFFFF);
             og = static_cast<int>((lanes >> 16) & 0xFFFF);
             ob = static_cast<int>((lanes >> 32) & 0xFFFF);
@@ -257,6 +287,7 @@ void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
 template <int Tex, int Blend, bool Key, bool Flat, class Values>
 void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
     Values values(row);
+    const bool inside = RowInside<Tex>(p, row);
     const int y = row.y;
     std::uint16_t* const out =
         p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
@@ -286,7 +317,7 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
             if (!Flat) values.Colour(&cr, &cg, &cb, &ca);
             int orr = cr, og = cg, ob = cb;
             if (Tex != 0) {
-                const std::uint64_t lanes = Sample<Tex>(p, values.S(), values.T());
+                const std::uint64_t lanes = Sample<Tex>(p, values.S(), values.T(), inside);
                 orr = static_cast<int>(lanes & 0xFFFF);
                 og = static_cast<int>((lanes >> 16) & 0xFFFF);
                 ob = static_cast<int>((lanes >> 32) & 0xFFFF);
