@@ -103,7 +103,7 @@ std::vector<std::uint16_t> DrawSpanCase(const SpanCase& c, bool specialised, int
     }
     const auto shade = [&](float v) { return c.flat ? 150.0f : v; };
     // A large triangle magnified (and stretched past the map's edge), a small
-    // one minified, and a quad crossing the screen's edge.
+    // one minified, a quad crossing the screen's edge.
     const GrVertex big[3] = {V(-5.5f, 3.25f, shade(250), shade(10), shade(90), shade(255), -20, -8),
                              V(300.75f, 20.5f, shade(0), shade(200), shade(30), shade(128), 90, 10),
                              V(40.25f, 190.5f, shade(128), shade(60), shade(255), shade(0), 10, 80)};
@@ -117,6 +117,13 @@ std::vector<std::uint16_t> DrawSpanCase(const SpanCase& c, bool specialised, int
                               V(340, 210, shade(0), shade(255), shade(0), shade(90), 60, 60),
                               V(250, 210, shade(255), shade(0), shade(255), shade(180), 5, 60)};
     grDrawPolygonVertexList(4, quad);
+    // The second half of the map, magnified: rows reach its last texel
+    // column and row, where bilinear filtering must clamp or wrap.
+    const GrVertex edge[4] = {V(150, 20, shade(90), shade(180), shade(30), shade(160), 128, 128),
+                              V(214, 20, shade(200), shade(10), shade(120), shade(60), 256, 128),
+                              V(214, 84, shade(20), shade(220), shade(250), shade(255), 256, 256),
+                              V(150, 84, shade(250), shade(250), shade(0), shade(30), 128, 256)};
+    grDrawPolygonVertexList(4, edge);
     std::vector<std::uint16_t> frame = Frame();
     grSstWinClose();
     standinSetWorkers(0);
