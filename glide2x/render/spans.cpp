@@ -303,17 +303,16 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
     const __m128i keyR = _mm_set1_epi16(static_cast<short>(p.keyR)), keyG = _mm_set1_epi16(static_cast<short>(p.keyG)),
                   keyB = _mm_set1_epi16(static_cast<short>(p.keyB));
     const __m128i constantAlpha = _mm_set1_epi16(static_cast<short>(p.constantAlpha));
-    alignas(16) std::uint16_t oR[8], oG[8], oB[8], lR[8], lG[8], lB[8], al[8], keep[8], old[8];
+    // Lanes past the end of a short group hold whatever an earlier group left
+    // there; the group's mask keeps them out of the write.
+    alignas(16) std::uint16_t oR[8] = {}, oG[8] = {}, oB[8] = {}, lR[8] = {}, lG[8] = {}, lB[8] = {}, al[8] = {},
+                              old[8] = {};
+    const __m128i laneIndex = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
     int cr, cg, cb, ca;
     values.Colour(&cr, &cg, &cb, &ca);
     for (int x = row.x0; x <= row.x1; x += 8) {
         const int n = row.x1 - x + 1 < 8 ? row.x1 - x + 1 : 8;
-        for (int i = 0; i < 8; ++i) {
-            if (i >= n) {
-                keep[i] = 0;
-                oR[i] = oG[i] = oB[i] = lR[i] = lG[i] = lB[i] = al[i] = 0;
-                continue;
-            }
+        for (int i = 0; i < n; ++i) {
             if (!Flat) values.Colour(&cr, &cg, &cb, &ca);
             int orr = cr, og = cg, ob = cb;
             if (Tex != 0) {
@@ -322,7 +321,6 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
                 og = static_cast<int>((lanes >> 16) & 0xFFFF);
                 ob = static_cast<int>((lanes >> 32) & 0xFFFF);
             }
-            keep[i] = 0xFFFF;
             oR[i] = static_cast<std::uint16_t>(orr);
             oG[i] = static_cast<std::uint16_t>(og);
             oB[i] = static_cast<std::uint16_t>(ob);
@@ -346,7 +344,7 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
             return _mm_srli_epi16(_mm_mullo_epi16(o, _mm_add_epi16(_mm_xor_si128(l, oneMinus), one)), 8);
         };
         const __m128i otherR = load(oR), otherG = load(oG), otherB = load(oB);
-        __m128i mask = load(keep);
+        __m128i mask = _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<short>(n)), laneIndex);
         if (Key) {  // a pixel whose other colour equals the key is not written
             const __m128i keyed =
                 _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi16(otherR, keyR), _mm_cmpeq_epi16(otherG, keyG)),
