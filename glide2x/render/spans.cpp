@@ -81,7 +81,10 @@ template <int Tex>
                                                    bool inside) {
     std::int64_t u = s >> p.lod, v = t >> p.lod;
     if (Tex == 1) {
-        if (inside) return p.texels[(v >> 12) * p.texWidth + (u >> 12)];
+        if (inside || (static_cast<std::uint64_t>(u >> 12) < static_cast<std::uint64_t>(p.texWidth) &&
+                       static_cast<std::uint64_t>(v >> 12) < static_cast<std::uint64_t>(p.texHeight))) {
+            return p.texels[(v >> 12) * p.texWidth + (u >> 12)];
+        }
         return p.texels[AddressTexel(v >> 12, p.texHeight, p.wrapT) * p.texWidth +
                         AddressTexel(u >> 12, p.texWidth, p.wrapS)];
     }
@@ -91,7 +94,10 @@ template <int Tex>
     const unsigned fx = static_cast<unsigned>(u >> 8) & 15, fy = static_cast<unsigned>(v >> 8) & 15;
     const std::uint64_t *ra, *rb;
     int xa, xb;
-    if (inside) {
+    // Inside the level (the usual case, tested per pixel where the row
+    // reaches an edge) the indices need no clamping or wrapping.
+    if (inside || (static_cast<std::uint64_t>(x0) < static_cast<std::uint64_t>(p.texWidth - 1) &&
+                   static_cast<std::uint64_t>(y0) < static_cast<std::uint64_t>(p.texHeight - 1))) {
         xa = static_cast<int>(x0);
         xb = xa + 1;
         ra = p.texels + y0 * p.texWidth;
