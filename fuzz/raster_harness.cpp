@@ -75,6 +75,8 @@ void RunRasterInput(const std::uint8_t* data, std::size_t size) {
     static const FxI32 kResolutions[] = {GR_RESOLUTION_320x200, GR_RESOLUTION_320x240, GR_RESOLUTION_400x256,
                                          GR_RESOLUTION_512x256};
     const unsigned setup = in.U8();
+    // Drawn by band workers: draws are recorded and replayed at each barrier.
+    standinSetWorkers((setup & 0x80) ? 3 : 2);
     grSstWinOpen(0, kResolutions[setup & 3], 0, static_cast<FxI32>((setup >> 2) & 3), (setup >> 4) & 1 ? 1 : 0, 2,
                  (setup >> 5) & 1);
     if (setup & 0x40) {

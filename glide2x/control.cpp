@@ -4,7 +4,10 @@
 #include <string>
 
 #include "present/present.h"
+#include "pixel_pipeline.h"
 #include "record.h"
+#include "render/draw_queue.h"
+#include "render/workers.h"
 #include "script.h"
 #include "standin.h"
 #include "state.h"
@@ -23,6 +26,7 @@ STANDIN_API void standinReset(void) {
     SetRecording(true);
     ClearErrors();
     ResetValidation();
+    SetSpecialisedSpans(true);
 }
 
 STANDIN_API void standinSetBoardCount(int numSst) { Script().boardCount = numSst; }
@@ -104,12 +108,14 @@ int CopyPixels(const std::vector<std::uint16_t>& pixels, std::uint16_t* out, int
 }  // namespace
 
 STANDIN_API int standinReadColorBuffer(int buffer, std::uint16_t* out, int capacity) {
+    FinishDrawing();
     const StandinScreen& screen = Device().screen;
     if (!screen.open || (buffer != GR_BUFFER_FRONTBUFFER && buffer != GR_BUFFER_BACKBUFFER)) return 0;
     return CopyPixels(screen.color[ColorBufferIndex(buffer)], out, capacity);
 }
 
 STANDIN_API int standinReadAuxBuffer(std::uint16_t* out, int capacity) {
+    FinishDrawing();
     const StandinScreen& screen = Device().screen;
     if (!screen.open) return 0;
     return CopyPixels(screen.aux, out, capacity);
@@ -142,3 +148,13 @@ STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }
 STANDIN_API void standinSetWindowMode(int mode) { PresentSetMode(mode); }
 
 STANDIN_API std::uintptr_t standinPresentedWindow(int timeoutMs) { return PresentWaitShown(timeoutMs); }
+
+STANDIN_API void standinSetWorkers(int count) {
+    FinishDrawing();
+    SetWorkerCount(count);
+}
+
+STANDIN_API void standinSetSpecialisedSpans(int on) {
+    FinishDrawing();
+    SetSpecialisedSpans(on != 0);
+}

@@ -10,6 +10,7 @@
 #include "present/present.h"
 #include "raster.h"
 #include "record.h"
+#include "render/draw_queue.h"
 #include "script.h"
 #include "standin.h"
 #include "state.h"
@@ -235,6 +236,7 @@ GLIDE_EXPORT(void) grBufferSwap(int interval) {
     if (ValidationOn() && (interval < 0 || interval > 255)) {
         ReportError("grBufferSwap: swap interval " + std::to_string(interval));
     }
+    FinishDrawing();  // the front buffer is complete before it is shown
     if (!RequireWindow("grBufferSwap")) return;
     SwapBuffers();
     // Presentation: the finished frame, now the front buffer, goes to the window.

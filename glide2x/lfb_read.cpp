@@ -7,6 +7,7 @@
 
 #include "glide/glide_binding.h"
 #include "record.h"
+#include "render/draw_queue.h"
 #include "standin.h"
 #include "state.h"
 
@@ -19,6 +20,7 @@ STANDIN_API FxBool GLIDECALL grLfbReadRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU
         AddPointer(call, dst);
         CommitCall(call);
     }
+    FinishDrawing();
     const StandinScreen& screen = Device().screen;
     const int index = ColorBufferIndex(buffer);
     if (!screen.open || index < 0 || dst == nullptr) {

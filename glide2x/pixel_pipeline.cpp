@@ -131,6 +131,7 @@ PixelPipeline::PixelPipeline(const char* caller) {
         dither_ = 0;
     }
     for (const std::string& problem : problems) ReportError(std::string(caller) + ": not modelled: " + problem);
+    ChooseFastPath(caller);
 }
 
 void PixelPipeline::Shade(int x, int y, const Fragment& f, bool bilinear) const {

@@ -15,8 +15,39 @@ struct Fragment {
     std::int64_t s, t;     // texture coordinates, kTexCoordFractionBits fraction bits
 };
 
+// One iterated value along a row: floor(N / area) as quotient and remainder,
+// stepped per pixel.
+struct SpanIterator {
+    std::int64_t q, r, stepQ, stepR;
+    // Without a branch: the carry is irregular along a row.
+    void Next(std::int64_t area) {
+        r += stepR;
+        const std::int64_t carry = r >= area ? 1 : 0;
+        q += stepQ + carry;
+        r -= area & -carry;
+    }
+};
+
+// The run of covered pixels x0..x1 of window row y, with the iterated
+// values at x0. Only linear texture coordinates reach a span (perspective
+// division is the rasteriser's).
+struct SpanRow {
+    int y, x0, x1;
+    std::int64_t area;
+    bool bilinear;
+    enum { kR, kG, kB, kA, kZ, kS, kT, kValues };
+    SpanIterator it[kValues];
+};
+
+class PixelPipeline;
+// Whether pipelines built from now on may use the specialised spans.
+void SetSpecialisedSpans(bool on);
+
+using SpanFn = void (*)(const PixelPipeline& pipe, SpanRow& row);
+
 class PixelPipeline {
 public:
+    PixelPipeline() = default;
     // Reads the state; every state the model does not have is reported once
     // as "<caller>: ..." (standinErrorCount).
     explicit PixelPipeline(const char* caller);
@@ -37,7 +68,36 @@ public:
     // Shades and writes the pixel at window position (x, y).
     void Shade(int x, int y, const Fragment& f, bool bilinear) const;
 
+    // The span function for a triangle: one specialised for the state when
+    // there is one (the same pixels as Shade, pixel by pixel), else the
+    // general one that calls Shade. `flat`: colour and alpha do not change
+    // along a row.
+    SpanFn Span(bool bilinear, bool flat) const;
+
+    // What the specialised spans read.
+    struct Fast {
+        // The state shapes the spans are specialised for; 0 when none fits.
+        int texture = 0;     // 0 untextured (other = iterated), 1 textured (other = texel)
+        bool ready = false;  // a specialised span serves this state
+        int colorOneMinus = 0;  // 255 for the factor ONE_MINUS_LOCAL, 0 for LOCAL (m = l ^ this)
+        int alphaKind = 0;  // 0 other (iterated) alpha, 1 constant alpha, 2 (a (256 - a)) >> 8 of the iterated
+        int blend = 0;      // 0 none, 1 SRC_ALPHA / ONE_MINUS_SRC_ALPHA, 2 SRC_ALPHA / SRC_ALPHA
+        std::uint16_t* target = nullptr;
+        int width = 0, height = 0;
+        bool lowerLeft = false;
+        int constantAlpha = 0;
+        int keyR = 0, keyG = 0, keyB = 0;
+        bool chromakey = false;
+        const std::uint64_t* texels = nullptr;  // texel_cache.h lanes
+        int texWidth = 1, texHeight = 1, lod = 0;
+        bool wrapS = false, wrapT = false;
+    };
+    const Fast& FastState() const { return fast_; }
+
 private:
+    void ChooseFastPath(const char* caller);
+    Fast fast_;
+
     enum Source { kIterated, kTexture, kConstant, kDepth, kZero };
 
     std::uint16_t* target_ = nullptr;

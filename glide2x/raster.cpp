@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "pixel_pipeline.h"
+#include "render/draw_queue.h"
 #include "record.h"
 #include "state.h"
 
@@ -16,12 +17,6 @@
 // is the 80-bit x87 format on every x86 build.
 
 namespace {
-
-// A triangle corner: its 12.4 position and the vertex its values come from.
-struct Corner {
-    std::int64_t x, y;
-    const GrVertex* v;
-};
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
     const std::int64_t q = a / b;
@@ -121,7 +116,9 @@ struct Iterator {
 
 enum { kR, kG, kB, kA, kZ, kS, kT, kIterators };
 
-void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2) {
+}  // namespace
+
+void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2, Band band) {
     std::int64_t area = (v1.x - v0.x) * (v2.y - v0.y) - (v2.x - v0.x) * (v1.y - v0.y);
     if (area == 0) return;
     if (area < 0) {
@@ -203,27 +200,116 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2) 
         bilinear = steepest <= texel ? pipe.Texture().BilinearWhenMagnified() : pipe.Texture().BilinearWhenMinified();
     }
 
+    const bool flat = !perspective && it[kR].stepQ == 0 && it[kR].stepR == 0 && it[kG].stepQ == 0 &&
+                      it[kG].stepR == 0 && it[kB].stepQ == 0 && it[kB].stepR == 0 && it[kA].stepQ == 0 &&
+                      it[kA].stepR == 0;
+    const SpanFn span = perspective ? nullptr : pipe.Span(bilinear, flat);
+    SpanRow row{};
+    row.area = area;
+    row.bilinear = bilinear;
+
+    // Rows are set up by stepping from the row above where there is one:
+    // each edge's first or last covered column as the exact quotient
+    // floor((w - threshold) / |step|) with its remainder (w grows by 16 ex a
+    // row), and each value's quotient and remainder at the first covered
+    // pixel (N grows by StepY a row and by StepX a column). Divisions are
+    // left for the first row, rows after a skip and long jumps of the
+    // first column.
+    struct EdgeRow {
+        std::int64_t step, d, q, r, dq, dr, w;
+    };
+    EdgeRow er[3];
+    std::int64_t rowQ[kIterators], rowR[kIterators];
+    for (int k = 0; k < used; ++k) {
+        const std::int64_t dy = it[k].StepY(edges);
+        rowQ[k] = FloorDiv(dy, area);
+        rowR[k] = dy - rowQ[k] * area;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t step = -16 * edges[i].ey, d = step < 0 ? -step : step;
+        er[i].step = step;
+        er[i].d = d;
+        if (d != 0) {
+            er[i].dq = FloorDiv(16 * edges[i].ex, d);
+            er[i].dr = 16 * edges[i].ex - er[i].dq * d;
+        }
+    }
+    std::int64_t edgesRow = py0 - 2, valuesRow = py0 - 2, valuesLo = 0;
+
     Fragment f{};
     for (std::int64_t py = py0; py <= py1; ++py) {
-        const std::int64_t cy = 16 * py + 8, cx0 = 16 * px0 + 8;
+        if (band.count > 1) {
+            // Skip to the band's next strip.
+            const std::int64_t strip = py / kBandRows;
+            const int owner = static_cast<int>(strip % band.count);
+            if (owner != band.index) {
+                py = (strip + (band.index - owner + band.count) % band.count) * kBandRows - 1;
+                continue;
+            }
+        }
         std::int64_t lo = px0, hi = px1;
-        std::int64_t w[3];
         bool empty = false;
+        const bool nextRow = edgesRow == py - 1;
+        edgesRow = py;
         for (int i = 0; i < 3; ++i) {
             const Edge& e = edges[i];
-            w[i] = e.ex * (cy - e.qy) - e.ey * (cx0 - e.qx);
-            const std::int64_t step = -16 * e.ey;
-            if (step > 0) {
-                lo = std::max(lo, px0 + CeilDiv(e.threshold - w[i], step));
-            } else if (step < 0) {
-                hi = std::min(hi, px0 + FloorDiv(w[i] - e.threshold, -step));
-            } else if (w[i] < e.threshold) {
+            EdgeRow& r = er[i];
+            if (nextRow) {
+                r.w += 16 * e.ex;
+                if (r.d != 0) {
+                    r.q += r.dq;
+                    r.r += r.dr;
+                    if (r.r >= r.d) {
+                        r.r -= r.d;
+                        ++r.q;
+                    }
+                }
+            } else {
+                r.w = e.ex * (16 * py + 8 - e.qy) - e.ey * (16 * px0 + 8 - e.qx);
+                if (r.d != 0) {
+                    r.q = FloorDiv(r.w - e.threshold, r.d);
+                    r.r = r.w - e.threshold - r.q * r.d;
+                }
+            }
+            if (r.step > 0) {
+                lo = std::max(lo, px0 - r.q);  // px0 + ceil((threshold - w) / step)
+            } else if (r.step < 0) {
+                hi = std::min(hi, px0 + r.q);
+            } else if (r.w < e.threshold) {
                 empty = true;
             }
         }
         if (empty || lo > hi) continue;
-        for (int i = 0; i < 3; ++i) w[i] += -16 * edges[i].ey * (lo - px0);
-        for (int k = 0; k < used; ++k) it[k].Start(w, area);
+        std::int64_t w[3];
+        for (int i = 0; i < 3; ++i) w[i] = er[i].w + -16 * edges[i].ey * (lo - px0);
+        const std::int64_t columns = lo - valuesLo;
+        if (valuesRow == py - 1 && columns >= -8 && columns <= 8) {
+            for (int k = 0; k < used; ++k) {
+                Iterator& v = it[k];
+                v.q += rowQ[k] + columns * v.stepQ;
+                v.r += rowR[k] + columns * v.stepR;
+                while (v.r >= area) {
+                    v.r -= area;
+                    ++v.q;
+                }
+                while (v.r < 0) {
+                    v.r += area;
+                    --v.q;
+                }
+            }
+        } else {
+            for (int k = 0; k < used; ++k) it[k].Start(w, area);
+        }
+        valuesRow = py;
+        valuesLo = lo;
+        if (span) {
+            row.y = static_cast<int>(py);
+            row.x0 = static_cast<int>(lo);
+            row.x1 = static_cast<int>(hi);
+            for (int k = 0; k < used; ++k) row.it[k] = {it[k].q, it[k].r, it[k].stepQ, it[k].stepR};
+            span(pipe, row);
+            continue;
+        }
         for (std::int64_t px = lo; px <= hi; ++px) {
             f.r = ClampInt(it[kR].q >> kColorBits, 0, 255);
             f.g = ClampInt(it[kG].q >> kColorBits, 0, 255);
@@ -246,8 +332,11 @@ void RasterTriangle(const PixelPipeline& pipe, Corner v0, Corner v1, Corner v2) 
             pipe.Shade(static_cast<int>(px), static_cast<int>(py), f, bilinear);
             for (int i = 0; i < steppingCount; ++i) it[stepping[i]].Next(area);
         }
+        valuesRow = -8;  // the values were stepped along the row: the next row starts afresh
     }
 }
+
+namespace {
 
 Corner Chip(const GrVertex& v) { return {ChipCoordinate(v.x), ChipCoordinate(v.y), &v}; }
 
@@ -259,15 +348,39 @@ FxI32 CullMode(const char* caller) {
     return GR_CULL_DISABLE;
 }
 
+// Where a drawing call's triangles go: drawn at once by the calling thread,
+// or with more than one worker recorded (with the pixel path and copies of
+// the vertices) for the band workers.
+class Sink {
+public:
+    Sink(const PixelPipeline& pipe, int vertices, int triangles) : pipe_(pipe) {
+        if (RecordingDraws() && ReserveRecord(vertices, triangles)) record_ = RecordPipeline(pipe);
+    }
+    // The vertex a recorded triangle reads (-1 when drawing at once).
+    int Keep(const GrVertex& v) const { return record_ >= 0 ? RecordVertex(v) : -1; }
+    void Triangle(const Corner& a, const Corner& b, const Corner& c, int ia, int ib, int ic) const {
+        if (record_ < 0) {
+            RasterTriangle(pipe_, a, b, c, kAllRows);
+            return;
+        }
+        RecordTriangle(record_, {a.x, b.x, c.x}, {a.y, b.y, c.y}, {ia, ib, ic});
+    }
+
+private:
+    const PixelPipeline& pipe_;
+    int record_ = -1;
+};
+
 // grDrawTriangle's test: the signed area of the vertices' own floats,
 // (xb - xa)(yc - ya) - (xc - xa)(yb - ya); 0 (or NaN) draws nothing.
-void CulledTriangle(const PixelPipeline& pipe, FxI32 cull, const GrVertex& a, const GrVertex& b, const GrVertex& c) {
+void CulledTriangle(const Sink& sink, FxI32 cull, const GrVertex& a, const GrVertex& b, const GrVertex& c, int ia,
+                    int ib, int ic) {
     using L = long double;
     const L area = (L{b.x} - L{a.x}) * (L{c.y} - L{a.y}) - (L{c.x} - L{a.x}) * (L{b.y} - L{a.y});
     if (!(area > 0 || area < 0)) return;
     if (cull == GR_CULL_NEGATIVE && area < 0) return;
     if (cull == GR_CULL_POSITIVE && area > 0) return;
-    RasterTriangle(pipe, Chip(a), Chip(b), Chip(c));
+    sink.Triangle(Chip(a), Chip(b), Chip(c), ia, ib, ic);
 }
 
 }  // namespace
@@ -284,7 +397,10 @@ std::int32_t ChipCoordinate(float value) {
 void DrawTriangleCall(const char* caller, const GrVertex& a, const GrVertex& b, const GrVertex& c) {
     const PixelPipeline pipe(caller);
     if (!pipe.Ready()) return;
-    CulledTriangle(pipe, CullMode(caller), a, b, c);
+    const FxI32 cull = CullMode(caller);
+    const Sink sink(pipe, 3, 1);
+    const int ia = sink.Keep(a), ib = sink.Keep(b), ic = sink.Keep(c);
+    CulledTriangle(sink, cull, a, b, c, ia, ib, ic);
 }
 
 void DrawFanCall(const char* caller, int count, const int* ilist, const GrVertex* vlist) {
@@ -293,7 +409,17 @@ void DrawFanCall(const char* caller, int count, const int* ilist, const GrVertex
     if (!pipe.Ready()) return;
     const FxI32 cull = CullMode(caller);
     const auto vertex = [&](int i) -> const GrVertex& { return vlist[ilist ? ilist[i] : i]; };
-    for (int i = 1; i + 1 < count; ++i) CulledTriangle(pipe, cull, vertex(0), vertex(i), vertex(i + 1));
+    const Sink sink(pipe, count, count - 2);
+    int first = -1;
+    for (int i = 0; i < count; ++i) {
+        const int kept = sink.Keep(vertex(i));
+        if (i == 0) first = kept;
+    }
+    // Kept vertices are consecutive: vertex i is first + i.
+    const auto kept = [&](int i) { return first < 0 ? -1 : first + i; };
+    for (int i = 1; i + 1 < count; ++i) {
+        CulledTriangle(sink, cull, vertex(0), vertex(i), vertex(i + 1), kept(0), kept(i), kept(i + 1));
+    }
 }
 
 void DrawLineCall(const char* caller, const GrVertex& a, const GrVertex& b) {
@@ -308,6 +434,8 @@ void DrawLineCall(const char* caller, const GrVertex& a, const GrVertex& b) {
     const std::int64_t ox = xMajor ? 0 : 8, oy = xMajor ? 8 : 0;
     const Corner a0{ca.x - ox, ca.y - oy, &a}, a1{ca.x + ox, ca.y + oy, &a};
     const Corner b0{cb.x - ox, cb.y - oy, &b}, b1{cb.x + ox, cb.y + oy, &b};
-    RasterTriangle(pipe, a0, b0, b1);
-    RasterTriangle(pipe, a0, b1, a1);
+    const Sink sink(pipe, 2, 2);
+    const int ia = sink.Keep(a), ib = sink.Keep(b);
+    sink.Triangle(a0, b0, b1, ia, ib, ib);
+    sink.Triangle(a0, b1, a1, ia, ib, ia);
 }

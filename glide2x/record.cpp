@@ -36,13 +36,11 @@ struct CallStore {
 };
 
 struct CallLog {
-    // Without the control functions nobody can read the log, so a library
-    // built so keeps none.
-#if defined(STANDIN_WITHOUT_CONTROL)
+    // Off while the library is only loaded: a player pays nothing for a log
+    // nobody reads (and it would grow with every frame). standinReset, which
+    // every test calls, and the replay host turn it on; a library without
+    // the control functions never keeps one.
     bool recording = false;
-#else
-    bool recording = true;
-#endif
     CallStore calls;
     std::deque<std::vector<std::uint16_t>> pixelStores;
     std::vector<std::string> errors;

@@ -130,3 +130,11 @@ STANDIN_API void standinSetWindowMode(int mode);
 // Waits (at most timeoutMs) until every swapped frame has been shown, and
 // returns the native window it went to (X11 window id, HWND), 0 without one.
 STANDIN_API std::uintptr_t standinPresentedWindow(int timeoutMs);
+// Threads that rasterise: 1 draws on the caller's thread as each call comes;
+// N > 1 records the draws and replays them on N threads, each owning every
+// N-th band of rows, whenever the frame buffer or texture memory is read or
+// written. 0 restores the default: VRASTEX_GLIDE_THREADS, else one per core.
+STANDIN_API void standinSetWorkers(int count);
+// Off: every draw takes the general pixel path, for tests that compare it
+// with the specialised spans. On after loading and after standinReset.
+STANDIN_API void standinSetSpecialisedSpans(int on);

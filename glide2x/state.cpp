@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/draw_queue.h"
+#include "render/texel_cache.h"
 #include "script.h"
 
 StandinDevice& Device() {
@@ -90,6 +92,7 @@ std::uint16_t Rgb555To565(std::uint16_t pixel) {
 }
 
 void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxBuffers) {
+    FinishDrawing();
     StandinScreen& screen = Device().screen;
     screen.open = true;
     screen.openFailed = false;
@@ -112,6 +115,7 @@ void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxB
 }
 
 void CloseScreen() {
+    FinishDrawing();
     StandinScreen& screen = Device().screen;
     screen.open = false;
     screen.openFailed = false;
@@ -131,6 +135,7 @@ int ColorBufferIndex(FxI32 buffer) {
 }
 
 void ClearBuffers(FxU32 color, FxU16 depth) {
+    FinishDrawing();
     StandinScreen& screen = Device().screen;
     const StandinRenderState& s = Device().state;
     if (!screen.open) return;
@@ -161,12 +166,14 @@ void ClearBuffers(FxU32 color, FxU16 depth) {
 }
 
 void SwapBuffers() {
+    FinishDrawing();
     StandinScreen& screen = Device().screen;
     if (screen.open) screen.frontIndex = 1 - screen.frontIndex;
 }
 
 bool WriteColorRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 w, FxU32 h, FxI32 stride,
                       const void* src) {
+    FinishDrawing();
     StandinScreen& screen = Device().screen;
     const int target = ColorBufferIndex(buffer);
     if (!screen.open || target < 0) return false;
@@ -190,6 +197,8 @@ bool WriteColorRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 format, FxU32 w, FxU
 
 void SetTexMemoryLimit(int tmu, std::uint32_t maxAddress) {
     if (tmu < 0 || tmu >= STANDIN_MEMORY_TMUS) return;
+    FinishDrawing();
+    ForgetDecodedTexels(tmu, 0, 0);
     std::uint64_t limit = static_cast<std::uint64_t>(maxAddress) + 8;
     if (limit > STANDIN_TEX_MEMORY_CAP) limit = STANDIN_TEX_MEMORY_CAP;
     StandinTexMemory& memory = Device().texMemory[tmu];
@@ -206,6 +215,9 @@ void SetTexMemoryLimit(int tmu, std::uint32_t maxAddress) {
 
 std::uint32_t WriteTexMemory(int tmu, std::uint32_t address, const void* data, std::uint32_t size) {
     if (tmu < 0 || tmu >= STANDIN_MEMORY_TMUS) return 0;
+    // Draws recorded before the download sample the texels they were given.
+    FinishDrawing();
+    ForgetDecodedTexels(tmu, address, size == 0 ? 1 : size);
     StandinTexMemory& memory = Device().texMemory[tmu];
     if (address >= memory.limit) return 0;
     const std::uint32_t count = std::min(size, memory.limit - address);
@@ -229,6 +241,8 @@ std::uint32_t ReadTexMemory(int tmu, std::uint32_t address, void* out, std::uint
 }
 
 void ClearTexMemory() {
+    FinishDrawing();
+    for (int tmu = 0; tmu < STANDIN_MEMORY_TMUS; ++tmu) ForgetDecodedTexels(tmu, 0, 0);
     // Only what was written is cleared: a reset stays cheap when little was.
     for (StandinTexMemory& memory : Device().texMemory) {
         const std::size_t written = std::min<std::size_t>(memory.written, memory.bytes.size());

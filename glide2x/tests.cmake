@@ -46,3 +46,8 @@ target_include_directories(present_test PRIVATE ${PROJECT_SOURCE_DIR}/glide2x)
 find_package(Threads REQUIRED)
 target_link_libraries(present_test PRIVATE GTest::gtest_main Threads::Threads)
 gtest_discover_tests(present_test)
+
+# Specialised spans against the general path, band workers against one thread.
+add_executable(bands_test ${PROJECT_SOURCE_DIR}/tests/bands_test.cpp)
+target_link_libraries(bands_test PRIVATE glide2x GTest::gtest_main)
+gtest_discover_tests(bands_test)

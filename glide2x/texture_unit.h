@@ -136,6 +136,16 @@ public:
     // TMU feeds TMU 0).
     Rgba Output(std::int64_t s, std::int64_t t, bool bilinear) const;
 
+    // For the pixel path's specialised spans.
+    bool Readable() const { return formatKnown_ && memory_ != nullptr; }
+    bool PassesTexel() const { return rgb_.shape == CombineUnit::kLocal && alpha_.shape == CombineUnit::kLocal; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool WrapS() const { return wrapS_; }
+    bool WrapT() const { return wrapT_; }
+    std::uint64_t Base() const { return base_; }
+    FxI32 Format() const { return format_; }
+
 private:
     // Inlined into Sample, which fetches four at a time and returns early
     // when none can be read (Readable). The limit alone keeps every read
@@ -152,8 +162,6 @@ private:
         return out;
     }
 
-    // Texels read as 0 in a format not decoded or from memory never written.
-    bool Readable() const { return formatKnown_ && memory_ != nullptr; }
 
     const std::uint8_t* memory_ = nullptr;  // null: texture memory never written (reads 0)
     std::uint32_t limit_ = 0;

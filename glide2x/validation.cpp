@@ -17,7 +17,7 @@ struct Region {
 };
 
 struct Validation {
-    bool on = true;
+    bool on = false;  // as recording: on after standinReset, off for a player
     bool glideInitialised = false;
     std::vector<Region> regions;
 };

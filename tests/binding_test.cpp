@@ -29,6 +29,13 @@ int StandinFindCall(const char* name) {
     return find ? find(name, 0) : -2;
 }
 
+// The log is off while the library is only loaded; this turns it on.
+[[maybe_unused]] void StandinRecord() {
+    void* library = dlopen("libglide2x.so", RTLD_NOW | RTLD_NOLOAD);
+    auto set = library ? reinterpret_cast<void (*)(int)>(dlsym(library, "standinSetRecording")) : nullptr;
+    if (set) set(1);
+}
+
 // The binding table itself is reachable only with the plug-in linked in; a
 // DLL build runs the export-level cases below.
 #if !defined(VRASTEX_PE_DLL)
@@ -79,6 +86,7 @@ TEST(BindingComplete, ResolvesAllEntriesFromTheLibrary) {
 TEST(BindingComplete, DetectAndInitBindOnceShutdownBindsAgain) {
     REQUIRE_CASE("complete");
     EXPECT_EQ(fxDetect(), 1);
+    StandinRecord();
     EXPECT_EQ(vrastex::device.glideBound, 1);
     const GlideProc real = glideProcs[GLIDE_grSstIdle];
     // Make a bound entry look unbound: only a new binding would restore it.

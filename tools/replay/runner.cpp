@@ -67,6 +67,8 @@ bool BindPlugin(const std::filesystem::path& pluginPath, const std::string& trac
         bind(standin.errorCount, "standinErrorCount");
         bind(standin.errorText, "standinErrorText");
         bind(standin.findCall, "standinFindCall");
+        if (bind(standin.setRecording, "standinSetRecording")) standin.setRecording(1);
+        if (bind(standin.setValidation, "standinSetValidation")) standin.setValidation(1);
     } else {
         standin = StandinApi{};
         ReadBackApi& api = glide.readBack;

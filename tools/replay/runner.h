@@ -31,6 +31,10 @@ struct StandinApi {
     const char* (*errorText)(int index) = nullptr;
     // Optional: finds calls in the log; counts the scene records drawn.
     int (*findCall)(const char* name, int from) = nullptr;
+    // Optional: the log and the checks, off while the library is only loaded
+    // (a player pays for neither); the replay turns them on.
+    void (*setRecording)(int on) = nullptr;
+    void (*setValidation)(int on) = nullptr;
 };
 
 // What a Glide library without the stand-in's control functions offers for
