@@ -444,6 +444,7 @@ int main(int argc, char** argv) {
             "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
     benchmark::RegisterBenchmark("StandinDemoFill", StandinDemoFill)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
+    benchmark::AddCustomContext("build_type", VRASTEX_BUILD_TYPE);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

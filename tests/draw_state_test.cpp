@@ -30,19 +30,6 @@ TEST_F(DrawStateTest, EnvironmentFoldsTheSecondBandOfLines) {
     }
 }
 
-TEST_F(DrawStateTest, DrawModeTakesBitsFiveAndSix) {
-    const struct {
-        int word;
-        std::uint32_t mode;
-    } cases[] = {{0x0000, 0}, {0x0020, 1}, {0x0040, 2}, {0x0060, 3}, {0xFF9F, 0}, {0xFFFF, 3}};
-    for (const auto& c : cases) {
-        Packet mode;
-        mode.U16(0, 0xFFFF).U16(8, c.word);
-        DoDrMode(mode.data());
-        EXPECT_EQ(drawState.blendMode, c.mode) << c.word;
-    }
-}
-
 TEST_F(DrawStateTest, BeforeAnyEnvironmentOnlyTheOriginIsInside) {
     InitHost(host, 3);
     Packet away;

@@ -58,6 +58,7 @@ TEST_F(FullScreenTest, BlitScreenCentresAndCutsThePicture) {
     } cases[] = {
         {320, 240, 160, 120, 320, 240}, {1024, 512, 0, 0, 640, 480}, {321, 480, 159, 0, 321, 480},
         {640, 480, 0, 0, 640, 480},     {0, 0, 320, 240, 0, 0},       {641, 10, 0, 235, 640, 10},
+        {320, 241, 160, 119, 320, 241},  // 239 lines to spare: 119 above, 120 below
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);

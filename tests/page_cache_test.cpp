@@ -28,6 +28,41 @@ protected:
     static std::vector<const StandinCall*> Downloads() { return CallsNamed("grTexDownloadMipMapLevel"); }
 };
 
+// Pages 0..2 go down at half height: texel i of new row r averages texel i of
+// rows 2r and 2r + 1, each 5-bit field rounded down, the flag bit from either.
+TEST_F(PageCacheTest, HalvedPagesAverageEachFieldRoundingDown) {
+    const struct {
+        std::uint16_t upper, lower, halved;
+    } cases[] = {
+        {0x801F, 0x0001, 0x8010},  // flag from the upper texel, red (31 + 1) / 2
+        {0x7FFF, 0x0000, 0x3DEF},  // each field 31 / 2 = 15
+        {0x0001, 0x0000, 0x0000},  // 1 / 2 in the lowest field
+        {0x0003, 0x0000, 0x0001},
+        {0x0420, 0x0000, 0x0000},  // 1 / 2 in the middle and top fields
+        {0x7FFF, 0x7FFE, 0x7FFE},  // (31 + 30) / 2 = 30: no carry into green
+        {0x4210, 0x0842, 0x2529},  // every field (16 + 2) / 2 = 9
+        {0x0000, 0x8000, 0x8000},  // flag from the lower texel
+    };
+    const int kCases = sizeof cases / sizeof cases[0];
+    // Page 0 at rows 0 and 1, page 2 at its last two rows 254 and 255.
+    for (int i = 0; i < kCases; ++i) {
+        for (const int row : {0, 254}) {
+            const int column = (row == 0 ? 1280 : 1280 + 512) + 3 * i;
+            host.staging[row * 4096 + column] = cases[i].upper;
+            host.staging[(row + 1) * 4096 + column] = cases[i].lower;
+        }
+    }
+    LoadTextures();
+    for (int i = 0; i < kCases; ++i) {
+        SCOPED_TRACE(testing::Message() << std::hex << cases[i].upper << " above " << cases[i].lower);
+        std::uint16_t first = 0, last = 0;
+        standinReadTexMemory(0, kPageStart[0] + 2 * 3 * i, &first, 2);
+        standinReadTexMemory(0, kPageStart[2] + 127 * 512 + 2 * 3 * i, &last, 2);
+        EXPECT_EQ(first, cases[i].halved);
+        EXPECT_EQ(last, cases[i].halved);
+    }
+}
+
 // A stale flag (an indexed upload clears it) makes the next load download every page.
 TEST_F(PageCacheTest, StalePagesMakeTheNextLoadDownloadEverything) {
     LoadTextures();

@@ -60,6 +60,33 @@ TEST_F(Raster, CoverageOfASmallTriangle) {
     EXPECT_EQ(Grid(8, 8), expected);
 }
 
+// Horizontal edges through pixel centres (y 1.5 and 7.5): a centre on a top
+// edge is drawn, one on a bottom edge is not. The two triangles share the
+// diagonal from (1, 1.5) to (7, 7.5) and split the square between them; no
+// centre lies on the diagonal (its centres differ by whole numbers, the
+// diagonal by 0.5). Row 1 belongs to the upper triangle's top edge; row 7 to
+// neither (it is the bottom edge of the lower one), in either winding.
+TEST_F(Raster, CentresOnAHorizontalEdgeBelongToTheTriangleBelowIt) {
+    const struct {
+        GrVertex a, b, c;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {V(1, 1.5f), V(7, 1.5f), V(1, 7.5f),  // flat top: x >= 1, y >= 1.5, x + y < 8.5
+         {"........", ".######.", ".#####..", ".####...", ".###....", ".##.....", ".#......", "........"}},
+        {V(1, 1.5f), V(1, 7.5f), V(7, 1.5f),  // the same, wound the other way
+         {"........", ".######.", ".#####..", ".####...", ".###....", ".##.....", ".#......", "........"}},
+        {V(1, 1.5f), V(7, 7.5f), V(1, 7.5f),  // flat bottom: x >= 1, y < 7.5, y > x + 0.5
+         {"........", "........", ".#......", ".##.....", ".###....", ".####...", ".#####..", "........"}},
+        {V(1, 1.5f), V(1, 7.5f), V(7, 7.5f),
+         {"........", "........", ".#......", ".##.....", ".###....", ".####...", ".#####..", "........"}},
+    };
+    for (const auto& c : cases) {
+        grBufferClear(0, 0, 0);
+        grDrawTriangle(&c.a, &c.b, &c.c);
+        EXPECT_EQ(Grid(8, 8), c.expected);
+    }
+}
+
 // Row 0 of a triangle over the whole window whose value rises along x only:
 // (0, 0) and (0, 200) at the low end, (320, 0) at the high end. Pixel x's
 // centre is x + 0.5, so the value there is low + (high - low) (x + 0.5) / 320.

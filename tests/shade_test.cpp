@@ -39,6 +39,11 @@ TEST_F(ShadeTest, TextureCoordinatesMoveOneTexelTowardTheirMean) {
         {{{0, 0}, {0, 0}, {1, 0}}, {{1, 1}, {1, 1}, {0, 1}}},                  // mean one third
         {{{0, 0}, {10, 0}, {20, 0}, {30, 0}, {40, 0}}, {{1, 1}, {11, 1}, {21, 1}, {29, 1}, {39, 1}}},
         {{{100000, 0}, {0, 0}, {0, 1}}, {{99999, 1}, {1, 1}, {1, 0}}},         // beyond texels: float means
+        // Cut at bounds near 2^30: the sum 3221225356 rounds to the float
+        // 3221225472, so the mean is 2^30 (the exact mean rounds to 1073741760);
+        // u as floats: 1073741824, 1073741760, 1073741760, none above 2^30.
+        {{{1073741844, 0}, {1073741763, 0}, {1073741749, 0}},
+         {{1073741845, 1}, {1073741764, 1}, {1073741750, 1}}},
     };
     for (const auto& c : cases) {
         SetFinalTexCoords(c.in);

@@ -304,6 +304,34 @@ TEST_F(GuardedStagingTest, IndexedRectanglesPastTheEdgesWriteOnlyInside) {
     ExpectOnlyInside({1000, 511, 30000, 1, {511, 4000}, {511, 4095}}, data.data(), 0, 0x0800);
 }
 
+// A rectangle left of column 0 lands from the source byte that belongs at
+// column 0: 2 pixels a byte for 4-bit data, 1 for 8-bit. Entry i of the table
+// is colour i, which the swap makes ((i & 31) << 10) | (i & 0x3E0).
+TEST_F(GuardedStagingTest, IndexedRectanglesLeftOfTheSurfaceStartAtTheRightSourceByte) {
+    const std::uint8_t data[8] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE};
+    const struct {
+        int header, x, w;
+        std::vector<std::uint16_t> landed;  // columns 0.. of row 5
+    } cases[] = {
+        {0x00, -3, 4, {0x3000, 0x3400, 0x3800, 0x3C00}},  // pixels 12..15: byte 6 (C, D), byte 7 (E, F)
+        {0x00, -1, 2, {0x1000, 0x1400, 0x1800, 0x1C00}},  // pixels 4..7: bytes 2 and 3
+        {0x01, -1, 4, {0x6080, 0x68A0, 0x70C0, 0x78E0}},  // pixels 4..7: bytes 4..7 (0x98, 0xBA, 0xDC, 0xFE)
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "x " << c.x << " header " << c.header);
+        ColorTable table(c.header);
+        for (int i = 0; i < 256; ++i) table.Set(i, static_cast<std::uint16_t>(i));
+        table.Capture();
+        Refill();
+        Upload(c.x, 5, c.w, 1, data);
+        std::vector<std::uint16_t> landed;
+        for (std::size_t column = 0; column < c.landed.size(); ++column) landed.push_back(At(5, static_cast<int>(column)));
+        EXPECT_EQ(landed, c.landed);
+        EXPECT_EQ(At(5, static_cast<int>(c.landed.size())), kUntouched);
+        EXPECT_TRUE(GuardsIntact());
+    }
+}
+
 // Direct rows land at the direct stride; a row longer than the stride runs on
 // into the next. Only what lies on the 512 rows is written, however far the
 // rectangle reaches past them.

@@ -179,6 +179,24 @@ TEST_F(TexturedTest, UntouchedCellDrawsFromSlotZeroAtTheOrigin) {
     EXPECT_EQ(TexCoords(), (Pairs{{14, 4}, {27, 12.5f}, {9, 3.5f}}));
 }
 
+// Vertex 0 at u 232, v 200 picks cell (200 >> 5) - 6 = 0 row, 232 >> 5 = 7
+// column: cell 7, at target (440, 448). Source (656, 300) is slot
+// (2624 - 1280) / 256 + 11 = 16, u origin (656 mod 64) * 4 = 64, v origin 44.
+// Each vertex keeps only its place inside its 32-texel cell (u & 31, v & 31),
+// bit 5 of u included.
+TEST_F(TexturedTest, RedirectKeepsEachVertexsPlaceInsideItsCell) {
+    Move(440, 448, 656, 300);
+    Packet p = FlatTexture({{10, 10, 232, 200}, {100, 10, 255, 223}, {10, 100, 224, 240}}, kPage12);
+    DrawFlatTexture(p.data());
+    // u & 31: 8, 31, 0; v & 31: 8, 31, 16.
+    EXPECT_EQ((std::vector<int>{p.bytes[12], p.bytes[13], p.bytes[20], p.bytes[21], p.bytes[28], p.bytes[29]}),
+              (std::vector<int>{72, 52, 95, 75, 64, 60}));
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Slot(Record()), 16);
+    // Pulled toward means 77 and 62.3: u 73, 94, 65; v 53, 74, 61 (t-scale 1).
+    EXPECT_EQ(TexCoords(), (Pairs{{94, 74}, {65, 61}, {73, 53}}));
+}
+
 TEST_F(TexturedTest, PageTwelveAboveTheCellsDrawsFromItselfUnchanged) {
     Move(432, 448, 656, 128);
     Packet p = FlatTexture({{10, 10, 200, 191}, {100, 10, 210, 250}, {10, 100, 220, 100}}, kPage12);

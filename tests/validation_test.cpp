@@ -142,6 +142,29 @@ TEST_F(Validation, WhatARealGlideAcceptsIsNoError) {
     EXPECT_EQ(standinErrorCount(), 0);
 }
 
+// Rows of a region are stride bytes apart in the source: a stride shorter
+// than a row's 2 w bytes would read rows overlapping. One row reads no stride.
+TEST_F(Validation, LfbWriteRegionStrideCoversARow) {
+    const struct {
+        FxU32 w, h;
+        FxI32 stride;
+        const char* error;
+    } cases[] = {
+        {320, 2, 640, nullptr},
+        {320, 2, 638, "grLfbWriteRegion: source stride 638 is shorter than a row of 320"},
+        {320, 2, 320, "grLfbWriteRegion: source stride 320 is shorter than a row of 320"},
+        {320, 1, 2, nullptr},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_555, c.w, c.h, c.stride, texels.data());
+        ASSERT_EQ(standinErrorCount(), c.error ? 1 : 0) << c.stride;
+        if (c.error) {
+            EXPECT_STREQ(standinErrorText(0), c.error);
+        }
+    }
+}
+
 TEST_F(Validation, AllowedOutsideASessionAndWhenSwitchedOff) {
     standinReset();
     GrHwConfiguration hw;

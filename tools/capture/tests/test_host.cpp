@@ -128,6 +128,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 16; ++i) Put16(tableMemory + 16, 2 * i, 0x7C00 >> (i % 11));
     HostPaints(5, 1);
     staging[10 * 4096 + 1280 + 256 * 2 + 100] = 0x1234;  // page 2, row 10, beside the upload
+    staging[31 * 4096 + 1280 + 256 * 2 + 200] = 0x2345;  // the upload's last row
+    staging[511 * 4096 + 1280 + 256 * 5 + 255] = 0x3456;  // page 16's last texel, row 511
     Upload(448, 0, 16, 32, pixels.data());                 // page 2, rows 0..31, columns 0..63
     CALL(LoadTextures)();
     Report("LoadTextures");
