@@ -32,19 +32,10 @@ struct Presenter {
     std::atomic<bool> stop{false};
     std::atomic<std::uintptr_t> window{0};
     BackendRequest request{};
-    PresentLock startLock;
-    int started = 0;  // 1 up, -1 failed
-    char why[300] = "";
+    StartSignal start;
 };
 
 Presenter g_presenter;
-
-void Started(int result, const char* why) {
-    PresentLocked held(g_presenter.startLock);
-    if (why) std::snprintf(g_presenter.why, sizeof g_presenter.why, "%s", why);
-    g_presenter.started = result;
-    g_presenter.startLock.WakeAll();
-}
 
 class Window {
 public:
@@ -178,24 +169,24 @@ void PresenterThread() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const bool hasX11 = x11 != nullptr && *x11 != '\0', hasWayland = wayland != nullptr && *wayland != '\0';
     if ((asked == nullptr || *asked == '\0') && !hasX11 && !hasWayland) {
-        Started(-1, "no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+        g_presenter.start.Say(false, "no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
         return;
     }
     if (asked == nullptr || *asked == '\0') SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 ? "x11" : "wayland");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         char why[300];
         std::snprintf(why, sizeof why, "%s (DISPLAY=%s)", SDL_GetError(), hasX11 ? x11 : "");
-        Started(-1, why);
+        g_presenter.start.Say(false, why);
         return;
     }
     Window window;
     if (!window.Open(g_presenter.request)) {
-        Started(-1, SDL_GetError());
+        g_presenter.start.Say(false, SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return;
     }
     PresenterQueue().SetConsumer(true);
-    Started(1, nullptr);
+    g_presenter.start.Say(true, nullptr);
     window.Run();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -206,15 +197,10 @@ bool BackendStart(const BackendRequest& request, char* why, int whySize) {
     Presenter& p = g_presenter;
     p.request = request;
     p.stop.store(false);
-    p.started = 0;
+    p.start.Reset();
     p.thread = std::thread(PresenterThread);
-    {
-        PresentLocked held(p.startLock);
-        while (p.started == 0) p.startLock.Wait(100);
-    }
-    if (p.started > 0) return true;
+    if (p.start.Wait("SDL: ", why, whySize)) return true;
     p.thread.join();
-    std::snprintf(why, static_cast<std::size_t>(whySize), "SDL: %s", p.why);
     return false;
 }
 

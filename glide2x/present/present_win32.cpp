@@ -21,19 +21,10 @@ struct Presenter {
     std::atomic<std::uintptr_t> window{0};
     BackendRequest request{};
     HWND host = nullptr;  // the host's window, or null for our own
-    PresentLock startLock;
-    int started = 0;  // 1 up, -1 failed
-    char why[300] = "";
+    StartSignal start;
 };
 
 Presenter g_presenter;
-
-void Started(int result, const char* why) {
-    PresentLocked held(g_presenter.startLock);
-    if (why) std::snprintf(g_presenter.why, sizeof g_presenter.why, "%s", why);
-    g_presenter.started = result;
-    g_presenter.startLock.WakeAll();
-}
 
 // Everything below runs on the presenter thread.
 class Screen {
@@ -198,14 +189,14 @@ DWORD WINAPI PresenterThread(void*) {
     if (screen.window == nullptr) {
         char why[64];
         std::snprintf(why, sizeof why, "CreateWindow failed with error %lu", GetLastError());
-        Started(-1, why);
+        g_presenter.start.Say(false, why);
         return 0;
     }
     g_screen = &screen;
     g_presenter.window.store(reinterpret_cast<std::uintptr_t>(screen.window));
     FrameQueue& queue = PresenterQueue();
     queue.SetConsumer(true);
-    Started(1, nullptr);
+    g_presenter.start.Say(true, nullptr);
     ULONGLONG lastShown = GetTickCount64();
     while (!g_presenter.stop.load()) {
         MSG message;
@@ -274,21 +265,16 @@ bool BackendStart(const BackendRequest& request, char* why, int whySize) {
     }
     p.host = host;
     p.stop.store(false);
-    p.started = 0;
+    p.start.Reset();
     p.thread = CreateThread(nullptr, 0, PresenterThread, nullptr, 0, nullptr);
     if (p.thread == nullptr) {
         std::snprintf(why, static_cast<std::size_t>(whySize), "CreateThread failed with error %lu", GetLastError());
         return false;
     }
-    {
-        PresentLocked held(p.startLock);
-        while (p.started == 0) p.startLock.Wait(100);
-    }
-    if (p.started > 0) return true;
+    if (p.start.Wait("", why, whySize)) return true;
     WaitForSingleObject(p.thread, INFINITE);
     CloseHandle(p.thread);
     p.thread = nullptr;
-    std::snprintf(why, static_cast<std::size_t>(whySize), "%s", p.why);
     return false;
 }
 

@@ -3,6 +3,8 @@
 // variable of its own.
 #pragma once
 
+#include <cstdio>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -51,4 +53,34 @@ public:
 
 private:
     PresentLock& lock_;
+};
+
+// The presenter thread says once whether its window came up; the thread that
+// started it waits for the answer and, on failure, takes the reason.
+class StartSignal {
+public:
+    void Reset() {
+        PresentLocked held(lock_);
+        started_ = 0;
+        why_[0] = '\0';
+    }
+    void Say(bool up, const char* why) {
+        PresentLocked held(lock_);
+        if (why) std::snprintf(why_, sizeof why_, "%s", why);
+        started_ = up ? 1 : -1;
+        lock_.WakeAll();
+    }
+    // True when the window came up; otherwise `prefix` and the reason go to `why`.
+    bool Wait(const char* prefix, char* why, int whySize) {
+        PresentLocked held(lock_);
+        while (started_ == 0) lock_.Wait(100);
+        if (started_ > 0) return true;
+        std::snprintf(why, static_cast<std::size_t>(whySize), "%s%s", prefix, why_);
+        return false;
+    }
+
+private:
+    PresentLock lock_;
+    int started_ = 0;
+    char why_[300] = "";
 };
