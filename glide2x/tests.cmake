@@ -21,7 +21,7 @@ gtest_discover_tests(raster_test)
 
 # The trace's own number writer, built in (the library keeps it hidden).
 add_executable(trace_format_test ${PROJECT_SOURCE_DIR}/tests/trace_format_test.cpp
-  ${PROJECT_SOURCE_DIR}/glide2x/trace_format.cpp ${PROJECT_SOURCE_DIR}/glide2x/texture_layout.cpp
+  ${PROJECT_SOURCE_DIR}/glide2x/model/trace_format.cpp ${PROJECT_SOURCE_DIR}/glide2x/render/texture_layout.cpp
   ${PROJECT_SOURCE_DIR}/src/glide/glide_names.cpp)
 target_include_directories(trace_format_test PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/glide2x)
 target_link_libraries(trace_format_test PRIVATE GTest::gtest_main)
@@ -29,7 +29,7 @@ gtest_discover_tests(trace_format_test)
 
 # The combine units' arithmetic, built in (the library keeps it hidden).
 add_executable(combine_test ${PROJECT_SOURCE_DIR}/tests/combine_test.cpp
-  ${PROJECT_SOURCE_DIR}/glide2x/texture_unit.cpp ${PROJECT_SOURCE_DIR}/glide2x/texture_layout.cpp)
+  ${PROJECT_SOURCE_DIR}/glide2x/render/texture_unit.cpp ${PROJECT_SOURCE_DIR}/glide2x/render/texture_layout.cpp)
 target_include_directories(combine_test PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/glide2x)
 target_link_libraries(combine_test PRIVATE GTest::gtest_main)
 gtest_discover_tests(combine_test)
@@ -51,3 +51,7 @@ gtest_discover_tests(present_test)
 add_executable(bands_test ${PROJECT_SOURCE_DIR}/tests/bands_test.cpp)
 target_link_libraries(bands_test PRIVATE glide2x GTest::gtest_main)
 gtest_discover_tests(bands_test)
+
+# The folders' includes point one way: present, render < model < entry.
+add_test(NAME layout.glide2x COMMAND ${CMAKE_COMMAND} -DGLIDE2X_DIR=${PROJECT_SOURCE_DIR}/glide2x
+  -P ${PROJECT_SOURCE_DIR}/scripts/check-glide2x-layout.cmake)

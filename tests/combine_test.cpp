@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "texture_unit.h"
+#include "render/texture_unit.h"
 
 namespace {
 

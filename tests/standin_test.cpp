@@ -10,7 +10,7 @@
 
 #include "glide_api.h"
 #include "standin.h"
-#include "state.h"
+#include "render/state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "trace_format.h"
+#include "model/trace_format.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "frame_queue.h"
+#include "present/frame_queue.h"
 
 struct BackendRequest {
     int mode;  // PRESENT_OWN, PRESENT_HOST or PRESENT_AUTO

@@ -1,4 +1,4 @@
-#include "frame_queue.h"
+#include "present/frame_queue.h"
 
 #include <algorithm>
 

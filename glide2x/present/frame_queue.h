@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sync.h"
+#include "present/sync.h"
 
 class FrameQueue {
 public:

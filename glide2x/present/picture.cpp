@@ -1,4 +1,4 @@
-#include "picture.h"
+#include "present/picture.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "backend.h"
-#include "picture.h"
-#include "present.h"
+#include "present/backend.h"
+#include "present/picture.h"
+#include "present/present.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "backend.h"
-#include "picture.h"
-#include "present.h"
+#include "present/backend.h"
+#include "present/picture.h"
+#include "present/present.h"
 
 namespace {
 

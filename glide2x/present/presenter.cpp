@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "backend.h"
-#include "present.h"
+#include "present/backend.h"
+#include "present/present.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -1,10 +1,10 @@
-#include "draw_queue.h"
+#include "render/draw_queue.h"
 
 #include <vector>
 
-#include "pixel_pipeline.h"
-#include "raster.h"
-#include "workers.h"
+#include "render/pixel_pipeline.h"
+#include "render/raster.h"
+#include "render/workers.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #define SPANS_SSE2 0
 #endif
 
-#include "pixel_pipeline.h"
-#include "texel_cache.h"
+#include "render/pixel_pipeline.h"
+#include "render/texel_cache.h"
 
 namespace {
 

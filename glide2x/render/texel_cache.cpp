@@ -1,10 +1,10 @@
-#include "texel_cache.h"
+#include "render/texel_cache.h"
 
 #include <vector>
 
-#include "draw_queue.h"
-#include "texture_layout.h"
-#include "texture_unit.h"
+#include "render/draw_queue.h"
+#include "render/texture_layout.h"
+#include "render/texture_unit.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "glide/glide_types.h"
-#include "state.h"
+#include "render/state.h"
 
 constexpr int kTexelCacheEntries = 32;  // at most 32 levels of 256 x 256: 16 MiB
 

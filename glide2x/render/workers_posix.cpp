@@ -1,7 +1,7 @@
 // The band workers on std::thread (pthreads). Threads start on first use and
 // sleep on a condition variable between jobs; they are stopped and joined
 // when the library is unloaded.
-#include "workers.h"
+#include "render/workers.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -16,7 +16,7 @@ int CoreCount() {
 
 }  // namespace
 
-#include "workers_common.inc"
+#include "render/workers_common.inc"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The band workers on the Win32 API: CreateThread, an SRW lock and condition
 // variables. Threads start on first use and sleep between jobs; the process
 // ends them (the library is never unloaded while it draws).
-#include "workers.h"
+#include "render/workers.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ int CoreCount() {
 
 }  // namespace
 
-#include "workers_common.inc"
+#include "render/workers_common.inc"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <type_traits>
 
-#include "trace_format.h"
+#include "model/trace_format.h"
 #include "tracer.h"
 #include "tracer_signatures.h"
 

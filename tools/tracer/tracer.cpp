@@ -1,6 +1,6 @@
 #include "tracer.h"
 
-#include "trace_format.h"
+#include "model/trace_format.h"
 
 namespace tracer {
 namespace {

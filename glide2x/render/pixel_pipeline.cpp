@@ -1,10 +1,10 @@
-#include "pixel_pipeline.h"
+#include "render/pixel_pipeline.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "record.h"
+#include "render/errors.h"
 
 namespace {
 

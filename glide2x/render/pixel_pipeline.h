@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "texture_unit.h"
+#include "render/texture_unit.h"
 
 // What the rasterizer iterates for one pixel.
 struct Fragment {

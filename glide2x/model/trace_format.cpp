@@ -1,8 +1,8 @@
-#include "trace_format.h"
+#include "model/trace_format.h"
 
 #include "glide/decimal_text.h"
 #include "glide/glide_binding.h"
-#include "texture_layout.h"
+#include "render/texture_layout.h"
 
 namespace {
 

@@ -1,13 +1,14 @@
-#include "validation.h"
+#include "model/validation.h"
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "record.h"
-#include "script.h"
-#include "state.h"
-#include "texture_layout.h"
+#include "model/record.h"
+#include "model/script.h"
+#include "render/errors.h"
+#include "render/state.h"
+#include "render/texture_layout.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include "glide/glide_binding.h"
 #include "glide/glide_entry_points.h"
-#include "record.h"
-#include "state.h"
+#include "model/record.h"
+#include "model/validation.h"
+#include "render/state.h"
 #include "standin.h"
-#include "validation.h"
 
 // Parameter lists by argument bytes (the log keeps the first eight, so later
 // ones go unnamed).

@@ -1,4 +1,4 @@
-#include "texture_layout.h"
+#include "render/texture_layout.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "glide/glide_entry_points.h"
+#include "model/trace_format.h"
 #include "standin.h"
-#include "trace_format.h"
 
 // True while calls are kept or traced; the entry points skip building their
 // records (and copying pixels) otherwise.
@@ -35,13 +35,6 @@ std::string FormatCall(const StandinCall& call);
 
 // Opens (or with null closes) the trace file; false if it cannot be opened.
 bool OpenTrace(const char* path);
-
-// Misuse of the Glide interface that the real library would reject or treat
-// as fatal (for instance a download straddling the 2 MiB line).
-void ReportError(const std::string& text);
-void ClearErrors();
-int ErrorCount();
-const char* ErrorText(int index);
 
 // FNV-1a (32 bits) of the words' little-endian bytes; the text form prints
 // pixel data as this checksum.

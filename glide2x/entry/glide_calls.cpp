@@ -7,15 +7,16 @@
 #include <vector>
 
 #include "glide/glide_binding.h"
+#include "model/record.h"
+#include "model/script.h"
+#include "model/validation.h"
 #include "present/present.h"
-#include "raster.h"
-#include "record.h"
 #include "render/draw_queue.h"
-#include "script.h"
+#include "render/errors.h"
+#include "render/raster.h"
+#include "render/state.h"
+#include "render/texture_layout.h"
 #include "standin.h"
-#include "state.h"
-#include "texture_layout.h"
-#include "validation.h"
 
 #define GLIDE_EXPORT(Ret) STANDIN_API Ret GLIDECALL
 
@@ -65,8 +66,6 @@ bool Is16BitLfbFormat(FxU32 format) {
     return format == GR_LFB_SRC_FMT_565 || format == GR_LFB_SRC_FMT_555 || format == GR_LFB_SRC_FMT_1555 ||
            (format >= GR_LFB_SRC_FMT_565_DEPTH && format <= GR_LFB_SRC_FMT_ZA16);
 }
-
-bool Drawing() { return Script().drawing; }
 
 // Largest block whose pixels the log copies (4096 x 4096).
 constexpr std::uint64_t kMaxCopiedPixels = 4096u * 4096u;

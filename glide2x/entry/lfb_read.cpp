@@ -6,10 +6,11 @@
 #include <string>
 
 #include "glide/glide_binding.h"
-#include "record.h"
+#include "model/record.h"
 #include "render/draw_queue.h"
+#include "render/errors.h"
+#include "render/state.h"
 #include "standin.h"
-#include "state.h"
 
 STANDIN_API FxBool GLIDECALL grLfbReadRegion(FxI32 buffer, FxU32 x, FxU32 y, FxU32 width, FxU32 height,
                                              FxU32 stride, void* dst) {

@@ -1,4 +1,4 @@
-#include "script.h"
+#include "model/script.h"
 
 #include <cstring>
 
@@ -19,7 +19,6 @@ StandinScript DefaultScript() {
     s.controlResult = FXTRUE;
     s.screenWidthOverride = 0;
     s.screenHeightOverride = 0;
-    s.drawing = true;
     return s;
 }
 
@@ -45,4 +44,7 @@ StandinScript& Script() {
     return script;
 }
 
-void ResetScript() { Script() = DefaultScript(); }
+void ResetScript() {
+    Script() = DefaultScript();
+    SetDrawing(true);
+}

@@ -135,6 +135,12 @@ std::uint16_t Rgb565(int r, int g, int b);
 // A 555 pixel (bit 15 ignored) to 565: R and B kept, G6 = (G5 << 1) | (G5 >> 4).
 std::uint16_t Rgb555To565(std::uint16_t pixel);
 
+// Whether pixels are drawn, cleared and written at all (on at load). With it
+// off the card keeps no buffers: a test of the call stream alone pays nothing
+// for the pixels.
+void SetDrawing(bool on);
+bool Drawing();
+
 // Screen operations behind the entry points.
 void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxBuffers);
 void CloseScreen();

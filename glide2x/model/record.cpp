@@ -1,4 +1,4 @@
-#include "record.h"
+#include "model/record.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "glide/glide_binding.h"
-#include "trace_format.h"
+#include "model/trace_format.h"
 
 namespace {
 
@@ -43,7 +43,6 @@ struct CallLog {
     bool recording = false;
     CallStore calls;
     std::deque<std::vector<std::uint16_t>> pixelStores;
-    std::vector<std::string> errors;
 };
 
 CallLog& Log() {
@@ -133,17 +132,6 @@ bool OpenTrace(const char* path) {
     if (path == nullptr) return true;
     Trace().file = std::fopen(path, "wb");  // binary: '\n' line ends on every system
     return Trace().file != nullptr;
-}
-
-void ReportError(const std::string& text) { Log().errors.push_back(text); }
-
-void ClearErrors() { Log().errors.clear(); }
-
-int ErrorCount() { return static_cast<int>(Log().errors.size()); }
-
-const char* ErrorText(int index) {
-    if (index < 0 || index >= ErrorCount()) return nullptr;
-    return Log().errors[static_cast<std::size_t>(index)].c_str();
 }
 
 std::uint32_t PixelChecksum(const std::uint16_t* pixels, int count) {

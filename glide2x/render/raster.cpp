@@ -1,4 +1,4 @@
-#include "raster.h"
+#include "render/raster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
-#include "pixel_pipeline.h"
 #include "render/draw_queue.h"
-#include "record.h"
-#include "state.h"
+#include "render/errors.h"
+#include "render/pixel_pipeline.h"
+#include "render/state.h"
 
 // All coverage and iteration arithmetic is on 64-bit integers (positions in
 // 1/16 pixel, edge functions in 1/256 pixel^2), so every build gives the same

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "glide/glide_types.h"
-#include "state.h"
+#include "render/state.h"
 
 struct StandinScript {
     int boardCount;                 // grSstQueryBoards: num_sst
@@ -20,7 +20,6 @@ struct StandinScript {
     int controlResult;              // grSstControl
     std::uint32_t screenWidthOverride;   // 0: the opened size
     std::uint32_t screenHeightOverride;
-    bool drawing;                   // false: no pixels are drawn, cleared or written
 };
 
 // The one script, holding the defaults until changed.

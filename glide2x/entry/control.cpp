@@ -3,15 +3,16 @@
 #include <cstring>
 #include <string>
 
+#include "model/record.h"
+#include "model/script.h"
+#include "model/validation.h"
 #include "present/present.h"
-#include "pixel_pipeline.h"
-#include "record.h"
 #include "render/draw_queue.h"
+#include "render/errors.h"
+#include "render/pixel_pipeline.h"
+#include "render/state.h"
 #include "render/workers.h"
-#include "script.h"
 #include "standin.h"
-#include "state.h"
-#include "validation.h"
 
 STANDIN_API void standinReset(void) {
     ResetScript();
@@ -143,7 +144,7 @@ STANDIN_API void standinDeclareMemory(const void* base, std::size_t bytes) { Dec
 
 STANDIN_API void standinForgetMemory(void) { ForgetMemory(); }
 
-STANDIN_API void standinSetDrawing(int on) { Script().drawing = on != 0; }
+STANDIN_API void standinSetDrawing(int on) { SetDrawing(on != 0); }
 
 STANDIN_API void standinSetWindowMode(int mode) { PresentSetMode(mode); }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "state.h"
+#include "render/state.h"
 
 // One colour with 8-bit channels (combine arithmetic may leave a channel
 // outside 0..255 only inside a unit, never between units).

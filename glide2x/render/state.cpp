@@ -1,11 +1,20 @@
-#include "state.h"
+#include "render/state.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "render/draw_queue.h"
 #include "render/texel_cache.h"
-#include "script.h"
+
+namespace {
+
+bool drawingOn = true;
+
+}  // namespace
+
+void SetDrawing(bool on) { drawingOn = on; }
+
+bool Drawing() { return drawingOn; }
 
 StandinDevice& Device() {
     static StandinDevice device = [] {
@@ -103,7 +112,7 @@ void OpenScreen(int width, int height, FxI32 colorFormat, FxI32 origin, int auxB
     screen.frontIndex = 0;
     // With drawing off no pixel is ever touched, so no buffer is kept.
     const std::size_t pixels =
-        Script().drawing ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
+        Drawing() ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
     screen.color[0].assign(pixels, 0);
     screen.color[1].assign(pixels, 0);
     if (auxBuffers > 0) {

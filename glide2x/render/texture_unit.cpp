@@ -1,6 +1,6 @@
-#include "texture_unit.h"
+#include "render/texture_unit.h"
 
-#include "texture_layout.h"
+#include "render/texture_layout.h"
 
 namespace {
 
