@@ -19,9 +19,8 @@ namespace {
 // binds Glide if needed, and opens the card" is its second step). Before a
 // grGlideInit (no fxInit yet; or only ones whose binding failed, which leave
 // no table to call through) and after fxGlideShutdown no Glide is running to
-// take their calls. A failed fxInit
-// that got as far as grGlideInit leaves Glide running, and these exports make
-// their calls after it.
+// take their calls. A failed fxInit that got as far as grGlideInit leaves
+// Glide running, and these exports make their calls after it.
 bool GlideRunning() { return session.glideRunning != 0; }
 
 }  // namespace
