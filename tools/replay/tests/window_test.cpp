@@ -26,18 +26,18 @@
 #include <thread>
 #include <vector>
 
+#include "glide_api.h"
 #include "loader.h"
 #include "pictures.h"
 #include "runner.h"
 #include "script.h"
+#include "standin.h"
 
 #if defined(_WIN32)
 #include <windows.h>
-#define GLIDE_API __stdcall
 #else
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#define GLIDE_API
 #endif
 
 namespace {
@@ -140,16 +140,17 @@ void CheckWindow(const std::string& what, std::uintptr_t id, int wantWidth, int 
 }
 
 // The Glide calls phase two makes, looked up in the stand-in.
+// Typed from the stand-in's own declarations: a call through a pointer of
+// another type is undefined.
 struct Glide {
-    void(GLIDE_API* init)();
-    int(GLIDE_API* winOpen)(std::uint32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, int, int);
-    void(GLIDE_API* winClose)();
-    void(GLIDE_API* swap)(int);
-    int(GLIDE_API* pending)();
-    int(GLIDE_API* lfbWrite)(std::int32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                             std::uint32_t, std::int32_t, void*);
-    std::uintptr_t (*presented)(int);
-    void (*setWindowMode)(int);
+    decltype(&grGlideInit) init;
+    decltype(&grSstWinOpen) winOpen;
+    decltype(&grSstWinClose) winClose;
+    decltype(&grBufferSwap) swap;
+    decltype(&grBufferNumPending) pending;
+    decltype(&grLfbWriteRegion) lfbWrite;
+    decltype(&standinPresentedWindow) presented;
+    decltype(&standinSetWindowMode) setWindowMode;
 };
 
 template <typename F>
