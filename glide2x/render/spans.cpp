@@ -222,14 +222,19 @@ private:
 };
 #endif
 
+// The render buffer's row for window row y (a lower-left origin counts rows
+// from the bottom).
+inline std::uint16_t* RowPixels(const PixelPipeline::Fast& p, int y) {
+    return p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
+}
+
 // Tex: 0 untextured, 1 point sampled, 2 bilinear. Blend: Fast::blend.
 template <int Tex, int Blend, bool Key, bool Flat, class Values>
 void FastRun(const PixelPipeline::Fast& p, const SpanRow& row) {
     Values values(row);
     const bool inside = RowInside<Tex>(p, row);
     const int y = row.y;
-    std::uint16_t* const out =
-        p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
+    std::uint16_t* const out = RowPixels(p, y);
     const int* const dither = kDither4x4[y & 3];
     const int oneMinus = p.colorOneMinus;
     int cr, cg, cb, ca;
@@ -295,8 +300,7 @@ void FastRunGroups(const PixelPipeline::Fast& p, const SpanRow& row) {
     Values values(row);
     const bool inside = RowInside<Tex>(p, row);
     const int y = row.y;
-    std::uint16_t* const out =
-        p.target + static_cast<std::size_t>(p.lowerLeft ? p.height - 1 - y : y) * static_cast<std::size_t>(p.width);
+    std::uint16_t* const out = RowPixels(p, y);
     const int* const dither = kDither4x4[y & 3];
     // Every group starts at x0 + 8k, so one vector of matrix values serves all.
     const __m128i d = _mm_setr_epi16(
